@@ -1,0 +1,68 @@
+#include "Ampelio_ProAppDelegate.h"
+
+#include "BatteryLogHandler.h"
+#include "Clock.h"
+#include "KeepAliveService.h"
+#include "UserDefaults.h"
+
+#include <QDateTime>
+
+namespace {
+const QString FirstRunKey = QStringLiteral("firstRun");
+const QString RunCountKey = QStringLiteral("runCount");
+const QString BackgroundingKey = QStringLiteral("backgrounding_enabled");
+} // namespace
+
+Ampelio_ProAppDelegate::Ampelio_ProAppDelegate(Device& device, QString documentsDirectory,
+                                               UserDefaults& defaults, KeepAliveService& keepAlive,
+                                               QObject* parent)
+    : QObject(parent), device_(device), documentsDirectory_(std::move(documentsDirectory)),
+      defaults_(defaults), keepAlive_(keepAlive) {}
+
+Ampelio_ProAppDelegate::~Ampelio_ProAppDelegate() = default;
+
+bool Ampelio_ProAppDelegate::didFinishLaunchingWithOptions() {
+    batteryLogHandler_ = std::make_unique<BatteryLogHandler>(device_, documentsDirectory_, defaults_);
+    batteryLogHandler_->setRange(LogRangeSeconds);
+    updateLaunchDefaults();
+    return true;
+}
+
+void Ampelio_ProAppDelegate::updateLaunchDefaults() {
+    if (!defaults_.objectForKey(FirstRunKey).isValid()) {
+        defaults_.setObject(FirstRunKey, QDateTime::fromMSecsSinceEpoch(
+                                             static_cast<qint64>(Clock::now() * 1000.0), Qt::UTC));
+        defaults_.setObject(BackgroundingKey, true);
+    }
+    defaults_.setObject(RunCountKey, defaults_.integerForKey(RunCountKey) + 1);
+    defaults_.synchronize();
+}
+
+void Ampelio_ProAppDelegate::applicationWillResignActive() {}
+
+void Ampelio_ProAppDelegate::applicationDidEnterBackground() {
+    if (!defaults_.boolForKey(BackgroundingKey))
+        return;
+    const bool installed = keepAlive_.setKeepAliveTimeout(KeepAliveTimeout, [this] {
+        qInfo("Running keep-alive handler");
+        batteryLogHandler_->addEvent();
+    });
+    if (installed)
+        qInfo("Installed keep-alive handler in the background.");
+    else
+        qInfo("Failed to install keep-alive handler");
+}
+
+void Ampelio_ProAppDelegate::applicationWillEnterForeground() { batteryLogHandler_->addEvent(); }
+
+void Ampelio_ProAppDelegate::applicationDidBecomeActive() { batteryLogHandler_->addEvent(); }
+
+void Ampelio_ProAppDelegate::applicationWillTerminate() {
+    if (batteryLogHandler_)
+        batteryLogHandler_->cleanUp();
+}
+
+void Ampelio_ProAppDelegate::alertViewDidDismissWithButtonIndex(int buttonIndex) {
+    defaults_.setObject(BackgroundingKey, buttonIndex == 1);
+    defaults_.synchronize();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class BatteryLogHandler;
+class Device;
+class KeepAliveService;
+class UserDefaults;
+
+// The application delegate: creates the battery log at launch, keeps the user defaults and takes
+// a sample whenever the application becomes active, returns to the foreground or is woken in the
+// background.
+class Ampelio_ProAppDelegate : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int LogRangeSeconds = 31104000; // 360 days
+    static constexpr double KeepAliveTimeout = 900.0;
+
+    Ampelio_ProAppDelegate(Device& device, QString documentsDirectory, UserDefaults& defaults,
+                           KeepAliveService& keepAlive, QObject* parent = nullptr);
+    ~Ampelio_ProAppDelegate() override;
+
+    bool didFinishLaunchingWithOptions();
+    void applicationWillResignActive();
+    void applicationDidEnterBackground();
+    void applicationWillEnterForeground();
+    void applicationDidBecomeActive();
+    void applicationWillTerminate();
+    void applicationDidReceiveMemoryWarning() {}
+    void alertViewDidDismissWithButtonIndex(int buttonIndex);
+
+    QString applicationDocumentsDirectory() const { return documentsDirectory_; }
+    BatteryLogHandler* batteryLogHandler() const { return batteryLogHandler_.get(); }
+
+private:
+    void updateLaunchDefaults();
+
+    Device& device_;
+    QString documentsDirectory_;
+    UserDefaults& defaults_;
+    KeepAliveService& keepAlive_;
+    std::unique_ptr<BatteryLogHandler> batteryLogHandler_;
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+// `ampelio --export-csv [FILE]`: the whole log as comma-separated text, newest first.
+class CsvExportCommand {
+public:
+    // An empty path writes to stdout. Returns the process exit status.
+    static int run(const QString& documentsDirectory, const QString& outputPath);
+};

@@ -1,0 +1,254 @@
+#include "BatteryLogHandler.h"
+
+#include "Alert.h"
+#include "Clock.h"
+#include "DataChangedListener.h"
+#include "Device.h"
+#include "EventStore.h"
+#include "ManagedObjectContext.h"
+#include "StatisticsFile.h"
+#include "UserDefaults.h"
+
+#include <QFile>
+
+#include <cmath>
+
+namespace {
+const char* const StoreAlertMessage =
+    "Couldn't open the datastore. This is usually due to filesystem permission problems. Quit "
+    "Ampelio, and use SBSettings -> 'More' -> 'Extra's' -> 'Fix user dir permissions'. No idea "
+    "what I'm talking about? - Ask the developer.";
+// Samples are compared against the newest record dated more than this far ahead of now, so a
+// record from a clock that ran ahead does not suppress samples.
+constexpr int PreviousSampleAge = -10;
+constexpr double MinLevelStep = 0.05;
+} // namespace
+
+BatteryLogHandler::BatteryLogHandler(Device& device, QString documentsDirectory,
+                                     UserDefaults& defaults, QObject* parent)
+    : QObject(parent), device_(device), documentsDirectory_(std::move(documentsDirectory)),
+      defaults_(defaults) {
+    if (!managedObjectContext())
+        qInfo("Managed object context could not be opened.");
+    statisticsRange_ = std::make_unique<StatisticsRange>();
+    resetStats();
+    readStatisticsData();
+    connect(&device_, &Device::batteryLevelDidChange, this, &BatteryLogHandler::batteryLevelDidChange);
+    connect(&device_, &Device::batteryStateDidChange, this, &BatteryLogHandler::batteryStateDidChange);
+    device_.setBatteryMonitoringEnabled(true);
+}
+
+BatteryLogHandler::~BatteryLogHandler() = default;
+
+// --- store -----------------------------------------------------------------------------------
+
+EventStore* BatteryLogHandler::persistentStoreCoordinator() {
+    if (store_)
+        return store_.get();
+    store_ = std::make_unique<EventStore>(documentsDirectory_ + QStringLiteral("/Locations.sqlite"));
+    if (!store_->hasStore()) {
+        logStoreError(store_->openError());
+        Alert::show(QStringLiteral("Error"), QString::fromLatin1(StoreAlertMessage),
+                    {QStringLiteral("Ok")});
+    }
+    return store_.get();
+}
+
+ManagedObjectContext* BatteryLogHandler::managedObjectContext() {
+    if (!context_) {
+        if (EventStore* store = persistentStoreCoordinator())
+            context_ = std::make_unique<ManagedObjectContext>(*store);
+    }
+    return context_.get();
+}
+
+void BatteryLogHandler::setManagedObjectContext(std::unique_ptr<ManagedObjectContext> context) {
+    context_ = std::move(context);
+}
+
+void BatteryLogHandler::cleanUp() {
+    if (!context_ || !context_->hasChanges())
+        return;
+    StoreError error;
+    if (!context_->save(&error))
+        logStoreError(error);
+}
+
+void BatteryLogHandler::logStoreError(const StoreError& error) const {
+    qInfo("Unresolved error %s, %s", qPrintable(error.description), qPrintable(error.userInfo));
+}
+
+// --- sampling --------------------------------------------------------------------------------
+
+void BatteryLogHandler::batteryLevelDidChange() { addEvent(); }
+
+void BatteryLogHandler::batteryStateDidChange() { addEvent(); }
+
+bool BatteryLogHandler::shouldDrop(const Event& previous, const Event& sample) const {
+    const float difference = std::fabs(sample.batteryLevel - previous.batteryLevel);
+    const bool smallStep = static_cast<double>(difference) < MinLevelStep;
+    const bool notNewlyFull = sample.batteryLevel != 1.0f || previous.batteryLevel == 1.0f;
+    const bool sameState =
+        sample.batteryState == previous.batteryState ||
+        (previous.batteryState == BatteryStateFull && sample.batteryState != BatteryStateUnplugged);
+    return smallStep && notNewlyFull && sameState;
+}
+
+void BatteryLogHandler::addEvent() {
+    float level = device_.powerSource().accurateBatteryLevel();
+    if (level < 0.0f)
+        level = device_.batteryLevel();
+
+    const QList<Event> neighbours = getArrayFrom(PreviousSampleAge, PreviousSampleAge, true);
+    ManagedObjectContext* context = managedObjectContext();
+    if (!context)
+        return;
+    const Event sample = context->insertNewEvent(Clock::now(), level, device_.batteryState());
+    if (neighbours.size() == 1 && shouldDrop(neighbours.first(), sample)) {
+        context->deleteObject(sample);
+        return;
+    }
+
+    qInfo("Logging batLevel: %f", static_cast<double>(level));
+    if (eventsArray_ && !fromDate_)
+        eventsArray_->prepend(sample);
+    StoreError error;
+    if (!context->save(&error))
+        logStoreError(error);
+    if (!fromDate_) {
+        dataChanged(0);
+        dataAdded(0);
+    }
+    updateStatistics(sample);
+    writeStatisticsData();
+}
+
+// --- window queries --------------------------------------------------------------------------
+
+QList<Event> BatteryLogHandler::getArrayFrom(int fromSecs, int endSecs, bool getSurroundingPoints) {
+    QList<Event> result;
+    ManagedObjectContext* context = managedObjectContext();
+    if (!context)
+        return result;
+    const double reference = getFromDate();
+    const double newer = reference - static_cast<double>(fromSecs);
+    const double older = reference - static_cast<double>(endSecs);
+
+    context->lock();
+    if (getSurroundingPoints)
+        result += context->executeFetchRequest({newer, std::nullopt, true, 1});
+    result += context->executeFetchRequest({older, newer, false, WindowLimit});
+    if (getSurroundingPoints)
+        result += context->executeFetchRequest({std::nullopt, older, false, 1});
+    context->unlock();
+    return result;
+}
+
+double BatteryLogHandler::getFromDate() const { return fromDate_ ? *fromDate_ : Clock::now(); }
+
+void BatteryLogHandler::setDate(double date) {
+    fromDate_ = date;
+    clearArray();
+    dataChanged(-1);
+}
+
+void BatteryLogHandler::resetDate() {
+    fromDate_.reset();
+    clearArray();
+    dataChanged(-1);
+}
+
+void BatteryLogHandler::setRange(int seconds) {
+    range_ = seconds;
+    clearArray();
+    dataChanged(-1);
+}
+
+void BatteryLogHandler::setVisibleRange(int beginDate, int endDate) {
+    clearArray();
+    visibleBeginDate_ = beginDate;
+    visibleEndDate_ = endDate;
+}
+
+bool BatteryLogHandler::fromDateIsNow() const {
+    const int newerEdge = xAxisIsReversed() ? visibleBeginDate_ : visibleEndDate_;
+    return newerEdge < 1;
+}
+
+bool BatteryLogHandler::xAxisIsReversed() const {
+    return defaults_.boolForKey(QStringLiteral("xAxisLeftOrigin"));
+}
+
+// --- listeners -------------------------------------------------------------------------------
+
+void BatteryLogHandler::addDataChangedListener(DataChangedListener* listener) {
+    listeners_.append(listener);
+}
+
+// Listeners may register others while being told, so the count is read again each time.
+void BatteryLogHandler::dataChanged(int index) {
+    for (qsizetype i = 0; i < listeners_.size(); ++i)
+        listeners_[i]->dataChanged(index);
+}
+
+void BatteryLogHandler::dataAdded(int index) {
+    for (qsizetype i = 0; i < listeners_.size(); ++i)
+        listeners_[i]->dataAdded(index);
+}
+
+void BatteryLogHandler::dataDeleted(int index) {
+    for (qsizetype i = 0; i < listeners_.size(); ++i)
+        listeners_[i]->dataDeleted(index);
+}
+
+void BatteryLogHandler::deleteEvent(int index) {
+    if (!eventsArray_ || index < 0 || index >= eventsArray_->size()) {
+        qWarning("deleteEvent: no record at index %d", index);
+        return;
+    }
+    const Event event = eventsArray_->takeAt(index);
+    if (ManagedObjectContext* context = managedObjectContext()) {
+        context->deleteObject(event);
+        context->save(nullptr);
+    }
+    dataChanged(index);
+    dataDeleted(index);
+}
+
+// --- statistics ------------------------------------------------------------------------------
+
+void BatteryLogHandler::setStatisticsRange(std::unique_ptr<StatisticsRange> range) {
+    statisticsRange_ = std::move(range);
+}
+
+void BatteryLogHandler::resetStats() { statisticsRange_->resetStats(); }
+
+void BatteryLogHandler::updateStatistics(const Event& event) {
+    statisticsRange_->updateStatistics(event);
+}
+
+void BatteryLogHandler::processAllPastDataForStatistics() {
+    resetStats();
+    writeStatisticsData();
+}
+
+QString BatteryLogHandler::statisticsPath() const {
+    return documentsDirectory_ + QStringLiteral("/Statistics.plist");
+}
+
+void BatteryLogHandler::readStatisticsData() {
+    QString path = statisticsPath();
+    // A default shipped with the application seeds the totals on the first start.
+    if (!QFile::exists(path) && QFile::exists(QStringLiteral(":/Statistics.plist")))
+        path = QStringLiteral(":/Statistics.plist");
+    if (!StatisticsFile::read(path, *statisticsRange_))
+        return;
+    const QList<Event> last = getArrayFrom(0, 0);
+    if (last.size() != 1)
+        qInfo("Warning - Retrieved %d possible last elements while loading statistics instead of 1",
+              static_cast<int>(last.size()));
+    if (!last.isEmpty())
+        statisticsRange_->setLastEvent(last.first());
+}
+
+void BatteryLogHandler::writeStatisticsData() { StatisticsFile::write(statisticsPath(), *statisticsRange_); }

@@ -1,0 +1,97 @@
+#include "ManagedObjectContext.h"
+
+#include "EventStore.h"
+#include "SqliteDatabase.h"
+
+#include <algorithm>
+
+ManagedObjectContext::ManagedObjectContext(EventStore& store, QObject* parent)
+    : QObject(parent), store_(store) {}
+
+Event ManagedObjectContext::insertNewEvent(double creationDate, float batteryLevel,
+                                           int batteryState) {
+    Event event{nextTemporaryId_--, creationDate, batteryLevel, batteryState};
+    pendingInserts_.append(event);
+    return event;
+}
+
+void ManagedObjectContext::deleteObject(const Event& event) {
+    const auto pending = std::find_if(pendingInserts_.begin(), pendingInserts_.end(),
+                                      [&](const Event& e) { return e.objectId == event.objectId; });
+    if (pending != pendingInserts_.end()) {
+        pendingInserts_.erase(pending);
+        return;
+    }
+    Event saved = event;
+    saved.objectId = permanentId(event.objectId);
+    if (saved.objectId <= 0)
+        return;
+    const bool already = std::any_of(pendingDeletes_.cbegin(), pendingDeletes_.cend(),
+                                     [&](const Event& e) { return e.objectId == saved.objectId; });
+    if (!already)
+        pendingDeletes_.append(saved);
+}
+
+bool ManagedObjectContext::save(StoreError* error) {
+    if (!hasChanges())
+        return true;
+    QList<Event> inserted = pendingInserts_;
+    QList<qint64> deleteIds;
+    deleteIds.reserve(pendingDeletes_.size());
+    for (const Event& e : pendingDeletes_)
+        deleteIds.append(e.objectId);
+    if (!store_.mainConnection().write(inserted, deleteIds, error))
+        return false;
+    // Keep the temporary ids resolvable so records handed out before the save can be deleted.
+    for (qsizetype i = 0; i < inserted.size(); ++i)
+        savedTemporaryIds_.insert(pendingInserts_[i].objectId, inserted[i].objectId);
+    const QList<Event> deleted = std::exchange(pendingDeletes_, {});
+    pendingInserts_.clear();
+    emit didSave(inserted, deleted);
+    return true;
+}
+
+QList<Event> ManagedObjectContext::executeFetchRequest(const FetchRequest& request) {
+    SqliteDatabase& db = store_.mainConnection();
+    if (!db.isOpen())
+        return applyPending({}, request);
+    if (!hasChanges())
+        return db.fetch(request);
+    FetchRequest widened = request;
+    if (widened.limit > 0)
+        widened.limit += static_cast<int>(pendingDeletes_.size());
+    return applyPending(db.fetch(widened), request);
+}
+
+QList<Event> ManagedObjectContext::applyPending(QList<Event> events,
+                                                const FetchRequest& request) const {
+    if (!hasChanges())
+        return events;
+    events.removeIf([&](const Event& e) {
+        return std::any_of(pendingDeletes_.cbegin(), pendingDeletes_.cend(),
+                           [&](const Event& d) { return d.objectId == e.objectId; });
+    });
+    for (const Event& e : pendingInserts_) {
+        if ((!request.after || e.creationDate > *request.after) &&
+            (!request.before || e.creationDate < *request.before))
+            events.append(e);
+    }
+    // Pending records sort after saved ones of the same date, as they will once saved.
+    const auto key = [](const Event& e) {
+        return std::pair(e.creationDate, e.objectId < 0 ? std::numeric_limits<qint64>::max() + e.objectId
+                                                        : e.objectId);
+    };
+    std::stable_sort(events.begin(), events.end(), [&](const Event& a, const Event& b) {
+        return request.ascending ? key(a) < key(b) : key(b) < key(a);
+    });
+    if (request.limit > 0 && events.size() > request.limit)
+        events.resize(request.limit);
+    return events;
+}
+
+void ManagedObjectContext::forEachSavedNewestFirst(
+    const std::function<bool(const Event&)>& visitor) {
+    store_.mainConnection().forEachNewestFirst(visitor);
+}
+
+qint64 ManagedObjectContext::savedCount() { return store_.mainConnection().count(); }

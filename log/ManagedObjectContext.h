@@ -1,0 +1,56 @@
+#pragma once
+
+#include "Event.h"
+#include "FetchRequest.h"
+#include "StoreError.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+
+#include <functional>
+#include <mutex>
+
+class EventStore;
+
+// The main context: inserts and deletes stay pending until save() writes them in one
+// transaction. Its queries see the saved records with the pending changes applied.
+// It belongs to the GUI thread; the lock serialises multi-query sequences.
+class ManagedObjectContext : public QObject {
+    Q_OBJECT
+public:
+    explicit ManagedObjectContext(EventStore& store, QObject* parent = nullptr);
+
+    EventStore& store() const { return store_; }
+
+    // A new pending record; its objectId is temporary (negative) until the save.
+    Event insertNewEvent(double creationDate, float batteryLevel, int batteryState);
+    // Withdraws a pending insert, or marks a saved record for deletion.
+    void deleteObject(const Event& event);
+    bool hasChanges() const { return !pendingInserts_.isEmpty() || !pendingDeletes_.isEmpty(); }
+    // On failure the pending changes stay pending, so a later save can still write them.
+    bool save(StoreError* error);
+
+    QList<Event> executeFetchRequest(const FetchRequest& request);
+    // Saved records only, newest first, until the visitor returns false.
+    void forEachSavedNewestFirst(const std::function<bool(const Event&)>& visitor);
+    qint64 savedCount();
+
+    void lock() { mutex_.lock(); }
+    void unlock() { mutex_.unlock(); }
+
+signals:
+    // After a successful save: what it wrote. Inserted events carry their row ids.
+    void didSave(const QList<Event>& inserted, const QList<Event>& deleted);
+
+private:
+    qint64 permanentId(qint64 id) const { return id < 0 ? savedTemporaryIds_.value(id, 0) : id; }
+    QList<Event> applyPending(QList<Event> saved, const FetchRequest& request) const;
+
+    EventStore& store_;
+    std::recursive_mutex mutex_;
+    QList<Event> pendingInserts_;
+    QList<Event> pendingDeletes_;
+    QHash<qint64, qint64> savedTemporaryIds_;
+    qint64 nextTemporaryId_ = -1;
+};

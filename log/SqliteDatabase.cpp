@@ -1,0 +1,212 @@
+#include "SqliteDatabase.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+
+namespace {
+enum StatementIndex { InsertStatement = 8, DeleteStatement, CountStatement, AllStatement };
+
+// The eight fetch forms: bit 0 lower bound, bit 1 upper bound, bit 2 ascending.
+const char* const fetchSql[8] = {
+    "SELECT id, creation_date, battery_level, battery_state FROM events "
+    "ORDER BY creation_date DESC, id DESC LIMIT ?3",
+    "SELECT id, creation_date, battery_level, battery_state FROM events "
+    "WHERE creation_date > ?1 ORDER BY creation_date DESC, id DESC LIMIT ?3",
+    "SELECT id, creation_date, battery_level, battery_state FROM events "
+    "WHERE creation_date < ?2 ORDER BY creation_date DESC, id DESC LIMIT ?3",
+    "SELECT id, creation_date, battery_level, battery_state FROM events "
+    "WHERE creation_date > ?1 AND creation_date < ?2 ORDER BY creation_date DESC, id DESC LIMIT ?3",
+    "SELECT id, creation_date, battery_level, battery_state FROM events "
+    "ORDER BY creation_date ASC, id ASC LIMIT ?3",
+    "SELECT id, creation_date, battery_level, battery_state FROM events "
+    "WHERE creation_date > ?1 ORDER BY creation_date ASC, id ASC LIMIT ?3",
+    "SELECT id, creation_date, battery_level, battery_state FROM events "
+    "WHERE creation_date < ?2 ORDER BY creation_date ASC, id ASC LIMIT ?3",
+    "SELECT id, creation_date, battery_level, battery_state FROM events "
+    "WHERE creation_date > ?1 AND creation_date < ?2 ORDER BY creation_date ASC, id ASC LIMIT ?3",
+};
+
+Event readRow(sqlite3_stmt* stmt) {
+    Event event;
+    event.objectId = sqlite3_column_int64(stmt, 0);
+    event.creationDate = sqlite3_column_double(stmt, 1);
+    event.batteryLevel = static_cast<float>(sqlite3_column_double(stmt, 2));
+    event.batteryState = sqlite3_column_int(stmt, 3);
+    return event;
+}
+
+// Resets a statement when leaving scope so its read transaction never outlives the call.
+struct StatementReset {
+    sqlite3_stmt* stmt;
+    ~StatementReset() {
+        if (stmt)
+            sqlite3_reset(stmt);
+    }
+};
+} // namespace
+
+SqliteDatabase::SqliteDatabase(const QString& path, Mode mode) : path_(path) {
+    if (!openAndPrepareSchema(mode)) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+}
+
+SqliteDatabase::~SqliteDatabase() {
+    for (sqlite3_stmt* stmt : statements_)
+        sqlite3_finalize(stmt);
+    sqlite3_close_v2(db_);
+}
+
+bool SqliteDatabase::openAndPrepareSchema(Mode mode) {
+    const int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
+                                             : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    const QByteArray file = QFile::encodeName(path_);
+    int rc = sqlite3_open_v2(file.constData(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        openError_ = lastError(rc);
+        return false;
+    }
+    sqlite3_busy_timeout(db_, 5000);
+    if (mode == Mode::ReadOnly) {
+        // Touch the schema now so a missing or foreign file is reported at open, not per query.
+        return exec("SELECT 1 FROM events LIMIT 0", &openError_);
+    }
+    // Every write is a transaction of its own; WAL keeps readers on other threads unblocked and
+    // FULL sync keeps the last samples when the battery itself runs out.
+    return exec("PRAGMA journal_mode=WAL", &openError_) &&
+           exec("PRAGMA synchronous=FULL", &openError_) &&
+           exec("CREATE TABLE IF NOT EXISTS events ("
+                "id INTEGER PRIMARY KEY, creation_date REAL NOT NULL, "
+                "battery_level REAL NOT NULL, battery_state INTEGER NOT NULL)",
+                &openError_) &&
+           exec("CREATE INDEX IF NOT EXISTS events_by_date ON events(creation_date)", &openError_);
+}
+
+StoreError SqliteDatabase::lastError(int code) const {
+    StoreError error;
+    error.code = code;
+    const char* message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code);
+    error.description = QStringLiteral("SQLite error %1 (%2)")
+                            .arg(code)
+                            .arg(QString::fromUtf8(message ? message : sqlite3_errstr(code)));
+    error.userInfo = QStringLiteral("{ path = \"%1\"; }").arg(path_);
+    return error;
+}
+
+bool SqliteDatabase::exec(const char* sql, StoreError* error) {
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
+    sqlite3_free(message);
+    if (rc == SQLITE_OK)
+        return true;
+    if (error)
+        *error = lastError(rc);
+    return false;
+}
+
+sqlite3_stmt* SqliteDatabase::statement(int index, const char* sql) {
+    if (!db_)
+        return nullptr;
+    sqlite3_stmt*& stmt = statements_[static_cast<size_t>(index)];
+    if (!stmt && sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+        qWarning("Couldn't prepare a store query: %s", sqlite3_errmsg(db_));
+        stmt = nullptr;
+    }
+    return stmt;
+}
+
+QList<Event> SqliteDatabase::fetch(const FetchRequest& request) {
+    QList<Event> result;
+    const int form = (request.after ? 1 : 0) | (request.before ? 2 : 0) | (request.ascending ? 4 : 0);
+    sqlite3_stmt* stmt = statement(form, fetchSql[form]);
+    if (!stmt)
+        return result;
+    StatementReset reset{stmt};
+    if (request.after)
+        sqlite3_bind_double(stmt, 1, *request.after);
+    if (request.before)
+        sqlite3_bind_double(stmt, 2, *request.before);
+    sqlite3_bind_int64(stmt, 3, request.limit > 0 ? request.limit : -1);
+    if (request.limit > 0)
+        result.reserve(std::min(request.limit, 4096));
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        result.append(readRow(stmt));
+    // A failed query counts as no records at all, never as a partial answer.
+    if (rc != SQLITE_DONE) {
+        qWarning("Store query failed: %s", sqlite3_errmsg(db_));
+        result.clear();
+    }
+    return result;
+}
+
+void SqliteDatabase::forEachNewestFirst(const std::function<bool(const Event&)>& visitor) {
+    sqlite3_stmt* stmt = statement(AllStatement, "SELECT id, creation_date, battery_level, "
+                                                 "battery_state FROM events "
+                                                 "ORDER BY creation_date DESC, id DESC");
+    if (!stmt)
+        return;
+    StatementReset reset{stmt};
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        if (!visitor(readRow(stmt)))
+            return;
+    }
+}
+
+qint64 SqliteDatabase::count() {
+    sqlite3_stmt* stmt = statement(CountStatement, "SELECT count(*) FROM events");
+    if (!stmt)
+        return 0;
+    StatementReset reset{stmt};
+    return sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : 0;
+}
+
+bool SqliteDatabase::write(QList<Event>& inserts, const QList<qint64>& deletes, StoreError* error) {
+    if (!db_) {
+        if (error)
+            *error = openError_.isError() ? openError_ : lastError(SQLITE_CANTOPEN);
+        return false;
+    }
+    sqlite3_stmt* insert = statement(InsertStatement,
+                                     "INSERT INTO events (creation_date, battery_level, "
+                                     "battery_state) VALUES (?1, ?2, ?3)");
+    sqlite3_stmt* remove = statement(DeleteStatement, "DELETE FROM events WHERE id = ?1");
+    if (!insert || !remove || !exec("BEGIN IMMEDIATE", error))
+        return false;
+    QList<qint64> newIds;
+    newIds.reserve(inserts.size());
+    auto fail = [&](int rc) {
+        if (error)
+            *error = lastError(rc);
+        sqlite3_reset(insert);
+        sqlite3_reset(remove);
+        exec("ROLLBACK", nullptr);
+        return false;
+    };
+    for (const qint64 id : deletes) {
+        sqlite3_bind_int64(remove, 1, id);
+        const int rc = sqlite3_step(remove);
+        sqlite3_reset(remove);
+        if (rc != SQLITE_DONE)
+            return fail(rc);
+    }
+    for (const Event& event : inserts) {
+        sqlite3_bind_double(insert, 1, event.creationDate);
+        sqlite3_bind_double(insert, 2, static_cast<double>(event.batteryLevel));
+        sqlite3_bind_int(insert, 3, event.batteryState);
+        const int rc = sqlite3_step(insert);
+        sqlite3_reset(insert);
+        if (rc != SQLITE_DONE)
+            return fail(rc);
+        newIds.append(sqlite3_last_insert_rowid(db_));
+    }
+    if (!exec("COMMIT", error)) {
+        exec("ROLLBACK", nullptr);
+        return false;
+    }
+    for (qsizetype i = 0; i < inserts.size(); ++i)
+        inserts[i].objectId = newIds[i];
+    return true;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "Event.h"
+#include "FetchRequest.h"
+#include "StoreError.h"
+
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// One SQLite connection to the event file with the prepared statements every query needs.
+// A connection is used by one thread at a time.
+class SqliteDatabase {
+public:
+    enum class Mode { ReadWrite, ReadOnly };
+
+    SqliteDatabase(const QString& path, Mode mode);
+    ~SqliteDatabase();
+    SqliteDatabase(const SqliteDatabase&) = delete;
+    SqliteDatabase& operator=(const SqliteDatabase&) = delete;
+
+    bool isOpen() const { return db_ != nullptr; }
+    const StoreError& openError() const { return openError_; }
+
+    QList<Event> fetch(const FetchRequest& request);
+    // Walks every record, newest first (date, then row id), until the visitor returns false.
+    void forEachNewestFirst(const std::function<bool(const Event&)>& visitor);
+    qint64 count();
+
+    // Writes inserts and deletes in one transaction; on failure nothing is written.
+    // Inserted events get their row ids.
+    bool write(QList<Event>& inserts, const QList<qint64>& deletes, StoreError* error);
+
+private:
+    bool exec(const char* sql, StoreError* error);
+    sqlite3_stmt* statement(int index, const char* sql);
+    StoreError lastError(int code) const;
+    bool openAndPrepareSchema(Mode mode);
+
+    QString path_;
+    sqlite3* db_ = nullptr;
+    StoreError openError_;
+    std::array<sqlite3_stmt*, 12> statements_{};
+};

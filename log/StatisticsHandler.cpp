@@ -1,0 +1,45 @@
+#include "StatisticsHandler.h"
+
+#include "BatteryLogHandler.h"
+#include "StatisticsRange.h"
+
+QString StatisticsHandler::formatBatteryState(int state) {
+    switch (state) {
+    case 0:
+        return QStringLiteral("Unknown");
+    case 1:
+        return QStringLiteral("on battery");
+    case 2:
+        return QStringLiteral("plugged in");
+    case 3:
+        return QStringLiteral("fully charged");
+    default:
+        return QString();
+    }
+}
+
+std::unique_ptr<StatisticsRange> StatisticsHandler::getLastHour(BatteryLogHandler& handler) {
+    return getLastSeconds(3600, handler);
+}
+
+std::unique_ptr<StatisticsRange> StatisticsHandler::getLastDay(BatteryLogHandler& handler) {
+    return getLastSeconds(86400, handler);
+}
+
+std::unique_ptr<StatisticsRange> StatisticsHandler::getLastWeek(BatteryLogHandler& handler) {
+    return getLastSeconds(604800, handler);
+}
+
+std::unique_ptr<StatisticsRange> StatisticsHandler::getLastMonth(BatteryLogHandler& handler) {
+    return getLastSeconds(2592000, handler);
+}
+
+std::unique_ptr<StatisticsRange> StatisticsHandler::getLastSeconds(int seconds,
+                                                                   BatteryLogHandler& handler) {
+    auto range = std::make_unique<StatisticsRange>();
+    const QList<Event> events = handler.getArrayFrom(0, seconds, false);
+    // Newest first from the query; the range needs time order.
+    for (auto it = events.crbegin(); it != events.crend(); ++it)
+        range->updateStatistics(*it);
+    return range;
+}

@@ -1,0 +1,58 @@
+#include "StatisticsRange.h"
+
+#include <cmath>
+
+namespace {
+// A fall or flat step counts up to just over 12 hours, a rise only below one hour and only when
+// it is faster than 5 % per hour; slower or longer steps are gaps in the log, not charging.
+constexpr double MaxFallingStepSecs = 43201.0;
+constexpr double MaxRaisingStepSecs = 3600.0;
+constexpr double MinRaisingRatePerHour = 0.05;
+} // namespace
+
+void StatisticsRange::resetStats() {
+    lastEvent_.reset();
+    loadCycles_ = raisingSum_ = fallingSum_ = raisingSecs_ = fallingSecs_ = 0.0f;
+}
+
+float StatisticsRange::calculateSlope(const Event& earlier, const Event& later) {
+    const float seconds = static_cast<float>(later.creationDate - earlier.creationDate);
+    return (later.batteryLevel - earlier.batteryLevel) / seconds;
+}
+
+void StatisticsRange::updateStatistics(const Event& event) {
+    const float a = event.batteryLevel;
+    if (a < 0.0f || a > 1.0f)
+        return;
+    if (lastEvent_ && a < lastEvent_->batteryLevel)
+        loadCycles_ += lastEvent_->batteryLevel - a;
+    if (!lastEvent_) {
+        lastEvent_ = event;
+        return;
+    }
+    const double dt = event.creationDate - lastEvent_->creationDate;
+    const float r = calculateSlope(*lastEvent_, event) * 3600.0f;
+    const bool qualifies = (r <= 0.0f && dt < MaxFallingStepSecs) ||
+                           (static_cast<double>(r) > MinRaisingRatePerHour && dt < MaxRaisingStepSecs);
+    // Two samples with the same date give an infinite rate; adding it would turn the persisted
+    // totals into NaN for good, so such a step is skipped like one whose rate is not a number.
+    if (qualifies && std::isfinite(r)) {
+        const float weighted = r * static_cast<float>(dt);
+        if (r < 0.0f) {
+            fallingSum_ += weighted;
+            fallingSecs_ = static_cast<float>(static_cast<double>(fallingSecs_) + dt);
+        } else if (r > 0.0f) {
+            raisingSum_ += weighted;
+            raisingSecs_ = static_cast<float>(static_cast<double>(raisingSecs_) + dt);
+        }
+    }
+    lastEvent_ = event;
+}
+
+float StatisticsRange::avgRaisingPerSec() const {
+    return raisingSecs_ == 0.0f ? 0.0f : raisingSum_ / raisingSecs_;
+}
+
+float StatisticsRange::avgFallingPerSec() const {
+    return fallingSecs_ == 0.0f ? 0.0f : fallingSum_ / fallingSecs_;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// Where the application keeps its files: data in $XDG_DATA_HOME/Ampelio, settings in
+// $XDG_CONFIG_HOME/Ampelio. Read from the environment at each call so tests can redirect them.
+class Paths {
+public:
+    static QString documentsDirectory();
+    static QString configDirectory();
+    // Creates the documents directory (mode 0755); the result is deliberately not reported.
+    static void createDocumentsDirectory();
+};

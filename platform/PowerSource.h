@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+// Battery states as the platform reports them.
+enum BatteryState : int {
+    BatteryStateUnknown = 0,
+    BatteryStateUnplugged = 1,
+    BatteryStateCharging = 2,
+    BatteryStateFull = 3,
+};
+
+// A battery's property table (mAh, mV, mA, 1/100 degC) and the platform's coarse readings.
+// Implementations read the battery afresh on every call and may be called from any thread.
+class PowerSource {
+public:
+    using Properties = QMap<QString, double>;
+
+    virtual ~PowerSource() = default;
+
+    // The keys a property table may hold; a key the battery does not report is absent.
+    static const QString CurrentCapacity;
+    static const QString MaxCapacity;
+    static const QString DesignCapacity;
+    static const QString Voltage;
+    static const QString BootVoltage;
+    static const QString Amperage;
+    static const QString InstantAmperage;
+    static const QString CycleCount;
+    static const QString Temperature;
+
+    // Name shown to the user, e.g. "Simulated battery" or the sysfs battery's name.
+    virtual QString name() const = 0;
+    virtual Properties properties() const = 0;
+    // The platform's own level as a fraction 0..1, or -1.0 when unknown.
+    virtual float level() const = 0;
+    virtual BatteryState state() const = 0;
+
+    // The named property as a single-precision number, -1.0 when the battery does not report it.
+    float batteryData(const QString& key) const;
+    // CurrentCapacity / MaxCapacity, or -1.0 when either is unavailable.
+    float accurateBatteryLevel() const;
+};

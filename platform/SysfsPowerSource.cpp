@@ -1,0 +1,157 @@
+#include "SysfsPowerSource.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cmath>
+
+SysfsPowerSource::SysfsPowerSource(QString supplyDirectory)
+    : supplyDirectory_(std::move(supplyDirectory)) {}
+
+std::optional<QString> SysfsPowerSource::batteryDirectory() const {
+    const QDir root(supplyDirectory_);
+    const QStringList entries =
+        root.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System, QDir::Name);
+    for (const QString& entry : entries) {
+        const QString dir = root.filePath(entry);
+        if (readText(dir, "type").value_or(QString()) != QLatin1String("Battery"))
+            continue;
+        // Peripherals (mice, headsets) report scope "Device"; they do not power the machine.
+        if (readText(dir, "scope").value_or(QString()) == QLatin1String("Device"))
+            continue;
+        return dir;
+    }
+    return std::nullopt;
+}
+
+QString SysfsPowerSource::name() const {
+    const auto dir = batteryDirectory();
+    if (!dir)
+        return QStringLiteral("No battery");
+    const QString model = readText(*dir, "model_name").value_or(QString());
+    const QString base = QFileInfo(*dir).fileName();
+    return model.isEmpty() ? base : QStringLiteral("%1 (%2)").arg(model, base);
+}
+
+PowerSource::Properties SysfsPowerSource::properties() const {
+    Properties table;
+    const auto dir = batteryDirectory();
+    if (!dir)
+        return table;
+    addCapacities(*dir, table);
+    addElectricals(*dir, stateFromStatus(readText(*dir, "status").value_or(QString())), table);
+    if (const auto cycles = readNumber(*dir, "cycle_count"); cycles && *cycles > 0)
+        table.insert(CycleCount, *cycles);
+    if (const auto temp = readNumber(*dir, "temp"))
+        table.insert(Temperature, *temp * 10.0);
+    return table;
+}
+
+void SysfsPowerSource::addCapacities(const QString& dir, Properties& table) const {
+    struct Source {
+        const QString* key;
+        const char* charge;
+        const char* energy;
+    };
+    const Source sources[] = {{&CurrentCapacity, "charge_now", "energy_now"},
+                              {&MaxCapacity, "charge_full", "energy_full"},
+                              {&DesignCapacity, "charge_full_design", "energy_full_design"}};
+    const auto designVoltage = readNumber(dir, "voltage_min_design");
+    bool any = false;
+    for (const Source& source : sources) {
+        if (const auto uAh = readNumber(dir, source.charge)) {
+            table.insert(*source.key, *uAh / 1000.0);
+            any = true;
+        } else if (const auto uWh = readNumber(dir, source.energy);
+                   uWh && designVoltage && *designVoltage > 0) {
+            // uWh / uV = Ah.
+            table.insert(*source.key, *uWh / *designVoltage * 1000.0);
+            any = true;
+        }
+    }
+    if (any)
+        return;
+    // Batteries that only report a percentage are presented as a 100-unit battery.
+    if (const auto percent = readNumber(dir, "capacity")) {
+        table.insert(MaxCapacity, 100.0);
+        table.insert(CurrentCapacity, *percent);
+    }
+}
+
+void SysfsPowerSource::addElectricals(const QString& dir, BatteryState state,
+                                      Properties& table) const {
+    const auto uV = readNumber(dir, "voltage_now");
+    if (uV)
+        table.insert(Voltage, *uV / 1000.0);
+    if (const auto boot = readNumber(dir, "voltage_boot"))
+        table.insert(BootVoltage, *boot / 1000.0);
+
+    std::optional<double> mA;
+    if (const auto uA = readNumber(dir, "current_now"))
+        mA = std::fabs(*uA) / 1000.0;
+    else if (const auto uW = readNumber(dir, "power_now"); uW && uV && *uV > 0)
+        mA = std::fabs(*uW) / *uV * 1000.0;
+
+    // Drivers disagree on the sign of current_now; the status tells the direction.
+    if (mA) {
+        const double signedMa = state == BatteryStateUnplugged ? -*mA : *mA;
+        table.insert(InstantAmperage, signedMa);
+    }
+    if (state == BatteryStateUnplugged)
+        table.insert(Amperage, 0.0);
+    else if (mA && state != BatteryStateUnknown)
+        table.insert(Amperage, *mA);
+}
+
+float SysfsPowerSource::level() const {
+    const auto dir = batteryDirectory();
+    if (!dir)
+        return -1.0f;
+    const auto percent = readNumber(*dir, "capacity");
+    if (!percent || *percent < 0)
+        return -1.0f;
+    return static_cast<float>(std::min(*percent, 100.0) / 100.0);
+}
+
+BatteryState SysfsPowerSource::state() const {
+    const auto dir = batteryDirectory();
+    if (!dir)
+        return BatteryStateUnknown;
+    return stateFromStatus(readText(*dir, "status").value_or(QString()));
+}
+
+BatteryState SysfsPowerSource::stateFromStatus(const QString& status) {
+    if (status == QLatin1String("Discharging"))
+        return BatteryStateUnplugged;
+    if (status == QLatin1String("Charging"))
+        return BatteryStateCharging;
+    if (status == QLatin1String("Full") || status == QLatin1String("Not charging"))
+        return BatteryStateFull;
+    return BatteryStateUnknown;
+}
+
+std::optional<QString> SysfsPowerSource::readText(const QString& dir, const char* file) const {
+    QFile f(dir + QLatin1Char('/') + QLatin1String(file));
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // Attribute files are a single short line; cap the read so an odd file cannot stall us.
+    return QString::fromUtf8(f.read(4096)).trimmed();
+}
+
+std::optional<double> SysfsPowerSource::readNumber(const QString& dir, const char* file) const {
+    const auto text = readText(dir, file);
+    if (!text)
+        return std::nullopt;
+    bool ok = false;
+    const qlonglong value = text->toLongLong(&ok);
+    if (ok)
+        return static_cast<double>(value);
+    const QString path = dir + QLatin1Char('/') + QLatin1String(file);
+    std::lock_guard lock(warnedMutex_);
+    if (!warnedFiles_.contains(path)) {
+        warnedFiles_.insert(path);
+        qWarning("Ignoring non-numeric battery value in %s: \"%s\"", qPrintable(path),
+                 qPrintable(text->left(40)));
+    }
+    return std::nullopt;
+}

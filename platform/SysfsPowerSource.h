@@ -1,0 +1,36 @@
+#pragma once
+
+#include "PowerSource.h"
+
+#include <QSet>
+
+#include <mutex>
+#include <optional>
+
+// A battery in the kernel's power_supply class format (/sys/class/power_supply/<name>/).
+// The battery directory is looked up again on every call, so batteries that appear, vanish or
+// change their files are followed without a restart.
+class SysfsPowerSource : public PowerSource {
+public:
+    explicit SysfsPowerSource(QString supplyDirectory);
+
+    // The first battery (type "Battery", scope not "Device") below the directory, sorted by name.
+    std::optional<QString> batteryDirectory() const;
+
+    QString name() const override;
+    Properties properties() const override;
+    float level() const override;
+    BatteryState state() const override;
+
+    static BatteryState stateFromStatus(const QString& status);
+
+private:
+    std::optional<double> readNumber(const QString& dir, const char* file) const;
+    std::optional<QString> readText(const QString& dir, const char* file) const;
+    void addCapacities(const QString& dir, Properties& table) const;
+    void addElectricals(const QString& dir, BatteryState state, Properties& table) const;
+
+    QString supplyDirectory_;
+    mutable std::mutex warnedMutex_;
+    mutable QSet<QString> warnedFiles_;
+};

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Sets up and builds, then runs the whole test suite on the offscreen platform.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir build --output-on-failure --timeout 600 -j "$(nproc 2>/dev/null || echo 2)"

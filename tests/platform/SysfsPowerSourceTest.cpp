@@ -1,0 +1,112 @@
+#include "SysfsPowerSource.h"
+#include "TestSupport.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+QString fixture(const char* name) {
+    return QStringLiteral(AMPELIO_PLATFORM_FIXTURES "/") + QLatin1String(name);
+}
+} // namespace
+
+TEST(SysfsPowerSource, ChargeBasedBatteryMapsToMilliampHours) {
+    SysfsPowerSource source(fixture("charge"));
+    const auto table = source.properties();
+    EXPECT_DOUBLE_EQ(table.value(PowerSource::CurrentCapacity), 3900.0);
+    EXPECT_DOUBLE_EQ(table.value(PowerSource::MaxCapacity), 5200.0);
+    EXPECT_DOUBLE_EQ(table.value(PowerSource::DesignCapacity), 5800.0);
+    EXPECT_DOUBLE_EQ(table.value(PowerSource::Voltage), 12100.0);
+    // Discharging: current flows out of the battery and nothing comes from a charger.
+    EXPECT_DOUBLE_EQ(table.value(PowerSource::InstantAmperage), -1250.0);
+    EXPECT_DOUBLE_EQ(table.value(PowerSource::Amperage), 0.0);
+    EXPECT_DOUBLE_EQ(table.value(PowerSource::CycleCount), 123.0);
+    EXPECT_DOUBLE_EQ(table.value(PowerSource::Temperature), 3010.0);
+    EXPECT_FALSE(table.contains(PowerSource::BootVoltage));
+    EXPECT_FLOAT_EQ(source.batteryData(PowerSource::BootVoltage), -1.0f);
+    EXPECT_FLOAT_EQ(source.accurateBatteryLevel(), 0.75f);
+    EXPECT_FLOAT_EQ(source.level(), 0.75f);
+    EXPECT_EQ(source.state(), BatteryStateUnplugged);
+    EXPECT_EQ(source.name(), QStringLiteral("5B10W13930 (BAT0)"));
+}
+
+TEST(SysfsPowerSource, EnergyBasedBatteryConvertsWithDesignVoltage) {
+    SysfsPowerSource source(fixture("energy"));
+    const auto table = source.properties();
+    // 25.08 Wh at 11.4 V is 2200 mAh.
+    EXPECT_NEAR(table.value(PowerSource::CurrentCapacity), 2200.0, 1e-9);
+    EXPECT_NEAR(table.value(PowerSource::MaxCapacity), 4400.0, 1e-9);
+    EXPECT_NEAR(table.value(PowerSource::DesignCapacity), 5000.0, 1e-9);
+    // 14.28 W at 11.9 V is 1.2 A into the battery while charging.
+    EXPECT_NEAR(table.value(PowerSource::InstantAmperage), 1200.0, 1e-9);
+    EXPECT_NEAR(table.value(PowerSource::Amperage), 1200.0, 1e-9);
+    EXPECT_FALSE(table.contains(PowerSource::CycleCount)) << "a cycle count of 0 means unknown";
+    EXPECT_EQ(source.state(), BatteryStateCharging);
+    EXPECT_FLOAT_EQ(source.accurateBatteryLevel(), 0.5f);
+}
+
+TEST(SysfsPowerSource, PercentOnlyBatteryReportsAHundredUnitBattery) {
+    SysfsPowerSource source(fixture("percent"));
+    const auto table = source.properties();
+    EXPECT_DOUBLE_EQ(table.value(PowerSource::MaxCapacity), 100.0);
+    EXPECT_DOUBLE_EQ(table.value(PowerSource::CurrentCapacity), 100.0);
+    EXPECT_FALSE(table.contains(PowerSource::Voltage));
+    EXPECT_FALSE(table.contains(PowerSource::Amperage)) << "no current known while full";
+    EXPECT_EQ(source.state(), BatteryStateFull);
+    EXPECT_FLOAT_EQ(source.accurateBatteryLevel(), 1.0f);
+}
+
+TEST(SysfsPowerSource, MissingAndGarbageFilesReadAsAbsent) {
+    {
+        SysfsPowerSource source(fixture("missing"));
+        EXPECT_FLOAT_EQ(source.batteryData(PowerSource::MaxCapacity), -1.0f);
+        EXPECT_FLOAT_EQ(source.batteryData(PowerSource::CurrentCapacity), 2000.0f);
+        EXPECT_FLOAT_EQ(source.accurateBatteryLevel(), -1.0f);
+        EXPECT_FLOAT_EQ(source.level(), 0.40f) << "the platform level still answers";
+    }
+    LogCapture log;
+    SysfsPowerSource source(fixture("garbage"));
+    EXPECT_FLOAT_EQ(source.batteryData(PowerSource::CurrentCapacity), -1.0f);
+    EXPECT_FLOAT_EQ(source.batteryData(PowerSource::InstantAmperage), -1.0f);
+    EXPECT_FLOAT_EQ(source.batteryData(PowerSource::MaxCapacity), 5000.0f);
+    EXPECT_FLOAT_EQ(source.accurateBatteryLevel(), -1.0f);
+    EXPECT_FLOAT_EQ(source.level(), 0.80f);
+    EXPECT_EQ(log.count(QStringLiteral("charge_now")), 1) << "each bad file is reported once";
+}
+
+TEST(SysfsPowerSource, ChoosesTheFirstSystemBatteryAndSkipsPeripherals) {
+    SysfsPowerSource two(fixture("two"));
+    EXPECT_FLOAT_EQ(two.accurateBatteryLevel(), 0.8f);
+
+    QTemporaryDir dir;
+    writeFile(dir.filePath("0-mouse/type"), "Battery\n");
+    writeFile(dir.filePath("0-mouse/scope"), "Device\n");
+    writeFile(dir.filePath("0-mouse/capacity"), "10\n");
+    writeFile(dir.filePath("BAT0/type"), "Battery\n");
+    writeFile(dir.filePath("BAT0/capacity"), "55\n");
+    SysfsPowerSource source(dir.path());
+    EXPECT_FLOAT_EQ(source.level(), 0.55f);
+
+    SysfsPowerSource none(dir.filePath("does-not-exist"));
+    EXPECT_TRUE(none.properties().isEmpty());
+    EXPECT_FLOAT_EQ(none.level(), -1.0f);
+    EXPECT_EQ(none.state(), BatteryStateUnknown);
+}
+
+TEST(SysfsPowerSource, ZeroFullCapacityIsUnknownNotInfinite) {
+    QTemporaryDir dir;
+    writeFile(dir.filePath("BAT0/type"), "Battery\n");
+    writeFile(dir.filePath("BAT0/charge_full"), "0\n");
+    writeFile(dir.filePath("BAT0/charge_now"), "1000\n");
+    EXPECT_FLOAT_EQ(SysfsPowerSource(dir.path()).accurateBatteryLevel(), -1.0f);
+}
+
+TEST(SysfsPowerSource, StatusTexts) {
+    EXPECT_EQ(SysfsPowerSource::stateFromStatus("Discharging"), BatteryStateUnplugged);
+    EXPECT_EQ(SysfsPowerSource::stateFromStatus("Charging"), BatteryStateCharging);
+    EXPECT_EQ(SysfsPowerSource::stateFromStatus("Full"), BatteryStateFull);
+    EXPECT_EQ(SysfsPowerSource::stateFromStatus("Not charging"), BatteryStateFull);
+    EXPECT_EQ(SysfsPowerSource::stateFromStatus("Unknown"), BatteryStateUnknown);
+    EXPECT_EQ(SysfsPowerSource::stateFromStatus(""), BatteryStateUnknown);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Clock.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Collects every line logged through Qt while alive.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    const QStringList& lines() const;
+    bool contains(const QString& fragment) const;
+    int count(const QString& fragment) const;
+};
+
+// Time stands still until moved.
+class FakeClock {
+public:
+    explicit FakeClock(double start = 1.8e9) : now_(start) {
+        Clock::setSource([this] { return now_; });
+    }
+    ~FakeClock() { Clock::reset(); }
+    void advance(double seconds) { now_ += seconds; }
+    void set(double t) { now_ = t; }
+    double now() const { return now_; }
+
+private:
+    double now_;
+};
+
+// Points the data and configuration directories at a fresh temporary directory.
+class TemporaryHome {
+public:
+    TemporaryHome();
+    ~TemporaryHome();
+    QString path() const { return dir_.path(); }
+    QString dataDir() const;
+    QString configDir() const;
+
+private:
+    QTemporaryDir dir_;
+    QByteArray oldData_;
+    QByteArray oldConfig_;
+};
+
+// Copies a fixture directory tree into dest.
+bool copyTree(const QString& source, const QString& dest);
+// Writes text into a file, creating its directory.
+void writeFile(const QString& path, const QByteArray& content);
