@@ -45,9 +45,10 @@ int main(int argc, char* argv[]) {
     }
     const qsizetype exportAt = args.indexOf(QStringLiteral("--export-csv"));
     if (exportAt >= 0) {
-        const QString file = exportAt + 1 < args.size() && !args[exportAt + 1].startsWith(QLatin1String("--"))
-                                 ? args[exportAt + 1]
-                                 : QString();
+        const QString file =
+            exportAt + 1 < args.size() && !args[exportAt + 1].startsWith(QLatin1String("--"))
+                ? args[exportAt + 1]
+                : QString();
         return CsvExportCommand::run(Paths::documentsDirectory(), file);
     }
     for (const QString& arg : args) {
