@@ -48,8 +48,10 @@ struct Fixture {
 };
 
 Fixture& fixture() {
+    // Built once; a static so the temporary directory is removed at exit.
+    static Fixture instance;
     static Fixture* f = [] {
-        auto* fx = new Fixture;
+        Fixture* fx = &instance;
         std::fprintf(stderr, "Writing %lld synthetic samples...\n", static_cast<long long>(LogSamples));
         EventStore store(fx->database());
         ManagedObjectContext context(store);
