@@ -23,7 +23,8 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians_[run.run_name.function_name] = run.GetAdjustedRealTime() * nanosPerUnit(run.time_unit);
+                medians_[run.run_name.function_name] =
+                    run.GetAdjustedRealTime() * nanosPerUnit(run.time_unit);
         }
     }
 
@@ -40,8 +41,8 @@ public:
             if (b.baseline.empty()) {
                 const bool ok = value->second <= b.limit;
                 failures += ok ? 0 : 1;
-                std::printf("  %s %s: %.3f ms (limit %.3f ms)\n", ok ? "PASS" : "FAIL", b.description.c_str(),
-                            value->second / 1e6, b.limit / 1e6);
+                std::printf("  %s %s: %.3f ms (limit %.3f ms)\n", ok ? "PASS" : "FAIL",
+                            b.description.c_str(), value->second / 1e6, b.limit / 1e6);
                 continue;
             }
             const auto base = medians_.find(b.baseline);
@@ -53,7 +54,8 @@ public:
             const bool ok = ratio <= b.limit;
             failures += ok ? 0 : 1;
             std::printf("  %s %s: %.3f ms vs %.3f ms = %.2fx (limit %.1fx)\n", ok ? "PASS" : "FAIL",
-                        b.description.c_str(), value->second / 1e6, base->second / 1e6, ratio, b.limit);
+                        b.description.c_str(), value->second / 1e6, base->second / 1e6, ratio,
+                        b.limit);
         }
         return failures;
     }

@@ -52,7 +52,8 @@ Fixture& fixture() {
     static Fixture instance;
     static Fixture* f = [] {
         Fixture* fx = &instance;
-        std::fprintf(stderr, "Writing %lld synthetic samples...\n", static_cast<long long>(LogSamples));
+        std::fprintf(stderr, "Writing %lld synthetic samples...\n",
+                     static_cast<long long>(LogSamples));
         EventStore store(fx->database());
         ManagedObjectContext context(store);
         SyntheticHistory history;
@@ -62,7 +63,8 @@ Fixture& fixture() {
         StatisticsRange statistics;
         writeSyntheticHistory(history, context, &statistics);
         StatisticsFile::write(fx->documents() + "/Statistics.plist", statistics);
-        std::fprintf(stderr, "%lld samples written\n", static_cast<long long>(context.savedCount()));
+        std::fprintf(stderr, "%lld samples written\n",
+                     static_cast<long long>(context.savedCount()));
         Clock::setSource([fx] { return fx->end + 1.0; });
         return fx;
     }();
@@ -80,9 +82,9 @@ void BM_BaselineInsertCommitAndAtomicWrite(benchmark::State& state) {
     sqlite3_open(QFile::encodeName(fixture().database()).constData(), &db);
     sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO events (creation_date, battery_level, battery_state) VALUES (?1, ?2, ?3)",
-                       -1, &insert, nullptr);
+    sqlite3_prepare_v2(
+        db, "INSERT INTO events (creation_date, battery_level, battery_state) VALUES (?1, ?2, ?3)",
+        -1, &insert, nullptr);
     const QByteArray payload(300, 'x');
     const QString file = fixture().dir.filePath("baseline.bin");
     double t = fixture().end + 10.0;

@@ -8,6 +8,7 @@ public:
     float platformLevel = -1.0f;
     BatteryState currentState = BatteryStateUnknown;
     Properties table;
+    std::optional<double> voltage;
 
     void setCharge(double current, double max) {
         table.insert(CurrentCapacity, current);
@@ -18,4 +19,5 @@ public:
     Properties properties() const override { return table; }
     float level() const override { return platformLevel; }
     BatteryState state() const override { return currentState; }
+    std::optional<double> designVoltage() const override { return voltage; }
 };
