@@ -52,6 +52,10 @@ private:
     QByteArray oldConfig_;
 };
 
+// Saves a rendered widget as NAME.png in $AMPELIO_SCREENSHOT_DIR, when that is set, so the
+// pictures can be looked at after a test run.
+void saveScreenshot(const class QImage& image, const char* name);
+
 // Copies a fixture directory tree into dest.
 bool copyTree(const QString& source, const QString& dest);
 // Writes text into a file, creating its directory.
