@@ -115,7 +115,10 @@ void GraphTileRenderer::drawTicks(QPainter& painter, float fromSecs, float toSec
     const int step = hours ? 3600 : 86400;
     const int period = hours ? 21600 : 604800;
     QPainterPath path;
-    for (int t = static_cast<int>(lo / 3600) * 3600; static_cast<float>(t) < hi; t += step) {
+    // Start on a whole step, not merely a whole hour, so that day ticks sit at whole days
+    // counted back from now in every tile alike.
+    for (int t = static_cast<int>(lo / static_cast<float>(step)) * step; static_cast<float>(t) < hi;
+         t += step) {
         const float x = g.secsToOriginPixels(static_cast<float>(t));
         path.moveTo(x, z + 30);
         path.lineTo(x, t % period == 0 ? z + 23 : z + 25);

@@ -218,6 +218,11 @@ bool ScrollView::handleInput(QEvent* event, const QPointF& shift) {
 }
 
 void ScrollView::mousePress(const QPointF& pos, Qt::MouseButton button, bool doubleClick) {
+    if (doubleClick && gesture_ == Gesture::PossibleTap) {
+        // Qt reports the second press of a double click twice: as a press, then as this.
+        pressWasDoubleClick_ = true;
+        return;
+    }
     animation_.stop();
     pressPos_ = lastPos_ = pos;
     pressWasDoubleClick_ = doubleClick;
