@@ -2,6 +2,9 @@
 
 #include "GraphCoordinates.h"
 
+#include <QList>
+#include <QPointF>
+
 class QPainter;
 
 // Draws one tile of the graph: the series, their state badges and the time ticks that fall
@@ -17,6 +20,8 @@ public:
 
 private:
     void drawSeries(QPainter& painter, const GraphData& data, const QString& key) const;
+    void drawBars(QPainter& painter, const QList<QPointF>& points) const;
+    void drawDottedLine(QPainter& painter, const QList<QPointF>& points) const;
     void drawBadges(QPainter& painter, const GraphData& data, const QString& key) const;
     void drawTicks(QPainter& painter, float fromSecs, float toSecs) const;
 
