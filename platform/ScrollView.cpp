@@ -30,6 +30,7 @@ qreal distance(const QPointF& a, const QPointF& b) {
 ScrollView::ScrollView(const QRectF& frame, QWidget* parent) : QWidget(parent) {
     setGeometry(rounded(frame));
     setAttribute(Qt::WA_AcceptTouchEvents);
+    qRegisterMetaType<ZoomableView*>(); // so that queued and spied notifications carry the view
     wheelZoomEnd_.setSingleShot(true);
     wheelZoomEnd_.setInterval(wheelZoomEndMs);
     connect(&wheelZoomEnd_, &QTimer::timeout, this, &ScrollView::endZooming);
@@ -322,6 +323,7 @@ bool ScrollView::touch(QTouchEvent* event, const QPointF& shift) {
     TouchList began;
     TouchList ended;
     QList<QPointF> active;
+    QList<QPointF> activeStarts;
     bool moved = false;
     for (const QEventPoint& point : event->points()) {
         const QPointF pos = point.position() + shift;
@@ -336,7 +338,8 @@ bool ScrollView::touch(QTouchEvent* event, const QPointF& shift) {
             continue;
         }
         active.append(pos);
-        if (distance(pos, touchStarts_.value(point.id(), pos)) >= QApplication::startDragDistance())
+        activeStarts.append(touchStarts_.value(point.id(), pos));
+        if (distance(pos, activeStarts.last()) >= QApplication::startDragDistance())
             moved = true;
     }
     if (!began.isEmpty()) {
@@ -353,7 +356,8 @@ bool ScrollView::touch(QTouchEvent* event, const QPointF& shift) {
     }
     if (gesture_ == Gesture::Panning && active.size() >= 2) {
         gesture_ = Gesture::Pinching;
-        pinchStartDistance_ = distance(active[0], active[1]);
+        // Relative to where the fingers came down, so the content follows them.
+        pinchStartDistance_ = distance(activeStarts[0], activeStarts[1]);
         pinchStartZoom_ = zoomScale_;
     }
     if (gesture_ == Gesture::Panning && active.size() == 1) {

@@ -118,3 +118,40 @@ TEST_F(ScrollViewTest, DragScrollsAndCancelsTheTap) {
     EXPECT_EQ(content->log, (QStringList{"began 1/1", "cancelled"}));
     EXPECT_EQ(scroll.contentOffset(), QPointF(1040, 0));
 }
+
+namespace {
+QPointingDevice* touchScreen() {
+    static QPointingDevice* device = QTest::createTouchDevice();
+    return device;
+}
+} // namespace
+
+TEST_F(ScrollViewTest, FingerTapReachesTheContentAsATouch) {
+    QTest::touchEvent(&scroll, touchScreen()).press(0, QPoint(50, 100));
+    QTest::touchEvent(&scroll, touchScreen()).release(0, QPoint(50, 100));
+    EXPECT_EQ(content->log, (QStringList{"began 1/1", "ended 1/1 tap 1 at 1050,100"}));
+}
+
+TEST_F(ScrollViewTest, FingerPanScrollsAndCancelsTheTap) {
+    QTest::touchEvent(&scroll, touchScreen()).press(0, QPoint(200, 100));
+    QTest::touchEvent(&scroll, touchScreen()).move(0, QPoint(150, 100));
+    QTest::touchEvent(&scroll, touchScreen()).move(0, QPoint(120, 100));
+    QTest::touchEvent(&scroll, touchScreen()).release(0, QPoint(120, 100));
+    EXPECT_EQ(content->log, (QStringList{"began 1/1", "cancelled"}));
+    EXPECT_EQ(scroll.contentOffset(), QPointF(1080, 0));
+}
+
+TEST_F(ScrollViewTest, PinchZoomsBetweenTheFingersAndReportsTheEnd) {
+    QSignalSpy ended(&scroll, &ScrollView::didEndZooming);
+    QTest::touchEvent(&scroll, touchScreen()).press(0, QPoint(100, 200)).press(1, QPoint(200, 200));
+    QTest::touchEvent(&scroll, touchScreen()).move(0, QPoint(75, 200)).move(1, QPoint(225, 200));
+    QTest::touchEvent(&scroll, touchScreen()).move(0, QPoint(50, 200)).move(1, QPoint(250, 200));
+    EXPECT_FLOAT_EQ(scroll.zoomScale(), 2.0f);
+    EXPECT_EQ(ended.count(), 0);
+    QTest::touchEvent(&scroll, touchScreen())
+        .release(0, QPoint(50, 200))
+        .release(1, QPoint(250, 200));
+    ASSERT_EQ(ended.count(), 1);
+    EXPECT_FLOAT_EQ(ended.first().at(1).toFloat(), 2.0f);
+    EXPECT_EQ(content->log.first(), "began 2/2");
+}
