@@ -10,9 +10,10 @@
 #include <optional>
 
 namespace {
-// The platform's stroke defaults: butt caps, mitre joins with a limit of 10.
+// The platform's stroke defaults: butt caps, mitre joins with a limit of 10 beyond which the
+// join is bevelled (Qt::MiterJoin would instead cut a long spike off at the limit).
 QPen strokePen(const QColor& color, qreal width) {
-    QPen pen(color, width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    QPen pen(color, width, Qt::SolidLine, Qt::FlatCap, Qt::SvgMiterJoin);
     pen.setMiterLimit(10.0);
     return pen;
 }

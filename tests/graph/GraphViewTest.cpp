@@ -229,3 +229,14 @@ TEST_F(GraphViewTest, PointExactlyFiftyPointsAwayIsNotSelected) {
     view.handleSingleTap();
     EXPECT_EQ(source.selected.size(), 1u);
 }
+
+TEST_F(GraphViewTest, SharpTurnsOfAReversedLineAreBevelledNotSpiked) {
+    view.setREVERSED(true);
+    source.add(kNow - 27000, 0.5f);   // x = 220
+    source.add(kNow - 13500, 0.501f); // x = 170: the line comes in from the right, the dot's
+                                      // link leaves to the right again
+    const QImage tile = renderTile(QRectF(0, 0, 256, 411));
+    EXPECT_GT(alphaAt(tile, 166, 199), 128); // the dot
+    EXPECT_EQ(alphaAt(tile, 160, 199), 0);   // no mitre spike out of it
+    EXPECT_EQ(alphaAt(tile, 150, 199), 0);
+}
