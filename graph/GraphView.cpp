@@ -98,6 +98,9 @@ void GraphView::paintEvent(QPaintEvent* event) {
     painter.scale(sx, 1.0);
     const QRectF exposed(event->rect().x() / sx, event->rect().y(), event->rect().width() / sx,
                          event->rect().height());
+    const QRectF visible = visibleRegion().boundingRect();
+    layer_.setVisibleRect(
+        QRectF(visible.x() / sx, visible.y(), visible.width() / sx, visible.height()));
     // Mid-zoom the cached tiles are stretched; new ones are drawn once the zoom is folded in.
     layer_.paint(painter, exposed, boundsSize(), devicePixelRatioF(), sx == 1.0);
 }

@@ -24,7 +24,8 @@ public:
     ~ScrollView() override;
 
     QPointF contentOffset() const { return offset_; }
-    // Programmatic offsets are not clamped, as on the phone platform.
+    // Programmatic offsets are not clamped, as on the phone platform, and are applied at once
+    // even when `animated` asks for a transition.
     void setContentOffset(const QPointF& offset, bool animated = false);
     QSizeF contentSize() const { return contentSize_; }
     void setContentSize(const QSizeF& size);

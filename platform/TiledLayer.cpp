@@ -25,7 +25,6 @@ void TiledLayer::paint(QPainter& painter, const QRectF& exposed, const QSizeF& l
     const QRectF area = exposed.intersected(QRectF(QPointF(0, 0), layerSize));
     if (area.isEmpty())
         return;
-    visible_ = area;
     const int firstColumn = static_cast<int>(std::floor(area.left() / tileSize_.width()));
     const int lastColumn = static_cast<int>(std::ceil(area.right() / tileSize_.width())) - 1;
     const int firstRow = static_cast<int>(std::floor(area.top() / tileSize_.height()));

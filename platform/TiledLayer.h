@@ -34,12 +34,15 @@ public:
     // When `schedule` is false (a view scaled mid-gesture) only what is cached is shown.
     void paint(QPainter& painter, const QRectF& exposed, const QSizeF& layerSize, qreal dpr,
                bool schedule = true);
+    // The part of the layer on screen; its tiles are never evicted.
+    void setVisibleRect(const QRectF& rect) { visible_ = rect; }
     // Discards every tile; results still being drawn are dropped when they arrive.
     void clear();
     // Keeps the tiles on screen until their replacements, drawn now, arrive.
     void invalidate();
 
-    // The cache evicts least recently shown tiles beyond this many bytes, except visible ones.
+    // The cache evicts least recently shown tiles beyond this many bytes, except visible ones,
+    // so it holds at most this much or one screen of tiles, whichever is more.
     void setCacheLimitBytes(qint64 bytes) { cacheLimit_ = bytes; }
     qint64 cacheLimitBytes() const { return cacheLimit_; }
     qint64 cachedBytes() const { return cachedBytes_; }

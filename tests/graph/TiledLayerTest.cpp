@@ -13,6 +13,7 @@ const QSize kTile(256, 411);
 
 // Paints the layer once onto a scratch image, which schedules whatever is missing.
 void paintLayer(TiledLayer& layer, const QRectF& exposed, const QSizeF& size, qreal dpr = 1.0) {
+    layer.setVisibleRect(exposed);
     QImage target(size.toSize().boundedTo(QSize(4096, 1024)), QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&target);
     layer.paint(painter, exposed, size, dpr);
