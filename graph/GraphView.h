@@ -6,7 +6,6 @@
 #include "TiledLayer.h"
 #include "ZoomableView.h"
 
-#include <QPointer>
 
 class GraphDelegate;
 class TapDetectingViewDelegate;

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QPointer>
 
 #include <gtest/gtest.h>
 
