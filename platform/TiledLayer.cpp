@@ -4,6 +4,7 @@
 #include <QRunnable>
 
 #include <cmath>
+#include <utility>
 
 TiledLayer::TiledLayer(const QSize& tileSize, QObject* parent)
     : QObject(parent), tileSize_(tileSize) {
@@ -43,10 +44,20 @@ void TiledLayer::paint(QPainter& painter, const QRectF& exposed, const QSizeF& l
                 this->schedule(key, rect, dpr);
         }
     }
+    // Workers start once the paint is over, so that they do not compete with it for a core.
+    if (!scheduled_.isEmpty())
+        QMetaObject::invokeMethod(this, &TiledLayer::startScheduled, Qt::QueuedConnection);
+}
+
+void TiledLayer::startScheduled() {
+    const QList<std::function<void()>> jobs = std::exchange(scheduled_, {});
+    for (const std::function<void()>& job : jobs)
+        pool_.start(job);
 }
 
 void TiledLayer::clear() {
     ++generation_;
+    scheduled_.clear();
     pool_.clear();
     pending_.clear();
     tiles_.clear();
@@ -55,6 +66,7 @@ void TiledLayer::clear() {
 
 void TiledLayer::invalidate() {
     ++generation_;
+    scheduled_.clear();
     pool_.clear();
     pending_.clear();
 }
@@ -71,7 +83,7 @@ void TiledLayer::schedule(const QPoint& key, const QRectF& rect, qreal dpr) {
     pending_.insert(key, generation_);
     const quint64 generation = generation_;
     TileRenderer renderer = factory_();
-    pool_.start([this, key, rect, dpr, generation, renderer = std::move(renderer)] {
+    scheduled_.append([this, key, rect, dpr, generation, renderer = std::move(renderer)] {
         const QSize pixels(static_cast<int>(std::ceil(rect.width() * dpr)),
                            static_cast<int>(std::ceil(rect.height() * dpr)));
         QImage image(pixels, QImage::Format_ARGB32_Premultiplied);

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QImage>
+#include <QList>
 #include <QObject>
 #include <QPoint>
 #include <QRectF>
@@ -68,6 +69,7 @@ private:
 
     QRectF tileRect(const QPoint& key, const QSizeF& layerSize) const;
     void schedule(const QPoint& key, const QRectF& rect, qreal dpr);
+    void startScheduled();
     void tileFinished(const QPoint& key, quint64 generation, const QImage& image);
     void evictBeyondLimit();
     static qint64 bytesOf(const QImage& image) { return image.sizeInBytes(); }
@@ -75,7 +77,8 @@ private:
     QSize tileSize_;
     RendererFactory factory_;
     QHash<QPoint, Tile> tiles_;
-    QHash<QPoint, quint64> pending_; // tile -> generation it is being drawn for
+    QHash<QPoint, quint64> pending_;         // tile -> generation it is being drawn for
+    QList<std::function<void()>> scheduled_; // jobs waiting for the paint to finish
     QRectF visible_;
     qreal dpr_ = 1.0;
     quint64 generation_ = 1;

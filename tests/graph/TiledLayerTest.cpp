@@ -72,6 +72,7 @@ TEST(TiledLayerTest, TileFinishedAfterAClearIsDropped) {
         };
     });
     paintLayer(layer, QRectF(0, 0, 10, 10), QSizeF(2000, 416));
+    QCoreApplication::sendPostedEvents(&layer); // workers start after the paint
     ASSERT_TRUE(started.tryAcquire(1, 5000));
     layer.clear();
     release.release();
