@@ -166,3 +166,20 @@ TEST_F(ScrollingGraphViewControllerTest, DoubleTapZoomsInAndTwoFingerTapZoomsOut
     ASSERT_TRUE(ended.wait(2000));
     EXPECT_FLOAT_EQ(c->graphView()->zoomScale(), 1.0f);
 }
+
+TEST_F(ScrollingGraphViewControllerTest, ShownGraphDrawsItsTilesInPlaceOverTheGrid) {
+    auto c = make();
+    TiledLayer& layer = c->graphView()->tiledLayer();
+    QSignalSpy idle(&layer, &TiledLayer::idle);
+    c->view()->grab(); // the first paint schedules the visible tiles
+    ASSERT_TRUE(idle.wait(5000));
+    const QImage screen = c->view()->grab().toImage();
+    // The newest sample, a minute old, sits just left of "now" at 320 - 120 = 200.
+    const float level = curve->samples().back().level;
+    const int y = static_cast<int>(379 - level * 359);
+    EXPECT_LT(screen.pixelColor(199, y).red(), 140) << "curve at " << y;
+    EXPECT_EQ(screen.pixelColor(230, y), screen.pixelColor(300, y)) << "nothing beyond now";
+    // The tick of "now" is a long one: from 409 up to 402.
+    EXPECT_LT(screen.pixelColor(200, 403).red(), 230);
+    EXPECT_EQ(screen.pixelColor(206, 403).red(), 255);
+}
