@@ -6,7 +6,6 @@
 #include "TiledLayer.h"
 #include "ZoomableView.h"
 
-
 class GraphDelegate;
 class TapDetectingViewDelegate;
 
