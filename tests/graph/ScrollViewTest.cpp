@@ -1,6 +1,7 @@
 #include "ScrollView.h"
 #include "ZoomableView.h"
 
+#include <QNativeGestureEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -154,4 +155,22 @@ TEST_F(ScrollViewTest, PinchZoomsBetweenTheFingersAndReportsTheEnd) {
     ASSERT_EQ(ended.count(), 1);
     EXPECT_FLOAT_EQ(ended.first().at(1).toFloat(), 2.0f);
     EXPECT_EQ(content->log.first(), "began 2/2");
+}
+
+TEST_F(ScrollViewTest, TouchpadPinchZoomsAndEndsWithTheGesture) {
+    QSignalSpy ended(&scroll, &ScrollView::didEndZooming);
+    const QPointF at(160, 208);
+    const QPointF global = scroll.mapToGlobal(at);
+    auto gesture = [&](Qt::NativeGestureType type, qreal value) {
+        QNativeGestureEvent event(type, QPointingDevice::primaryPointingDevice(), 2, at, at, global,
+                                  value, QPointF());
+        QCoreApplication::sendEvent(&scroll, &event);
+    };
+    gesture(Qt::BeginNativeGesture, 0);
+    gesture(Qt::ZoomNativeGesture, 0.5);
+    gesture(Qt::ZoomNativeGesture, 1.0 / 3);
+    EXPECT_FLOAT_EQ(scroll.zoomScale(), 2.0f);
+    EXPECT_EQ(ended.count(), 0);
+    gesture(Qt::EndNativeGesture, 0);
+    ASSERT_EQ(ended.count(), 1);
 }
