@@ -241,3 +241,15 @@ TEST_F(GraphViewTest, SharpTurnsOfAReversedLineAreBevelledNotSpiked) {
     EXPECT_EQ(alphaAt(tile, 160, 199), 0);   // no mitre spike out of it
     EXPECT_EQ(alphaAt(tile, 150, 199), 0);
 }
+
+TEST_F(GraphViewTest, GraphWithoutATimeScaleDrawsNothing) {
+    source.range = 0;
+    source.add(kNow - 27000, 0.5f);
+    const QImage tile = renderTile(QRectF(2944, 0, 256, 411));
+    EXPECT_TRUE(source.windows.empty());
+    EXPECT_EQ(tile, [&] {
+        QImage empty(tile.size(), tile.format());
+        empty.fill(Qt::transparent);
+        return empty;
+    }());
+}

@@ -183,3 +183,14 @@ TEST_F(ScrollingGraphViewControllerTest, ShownGraphDrawsItsTilesInPlaceOverTheGr
     EXPECT_LT(screen.pixelColor(200, 403).red(), 230);
     EXPECT_EQ(screen.pixelColor(206, 403).red(), 255);
 }
+
+TEST_F(ScrollingGraphViewControllerTest, GraphWithoutATimeScaleIsNotRedrawnInABusyLoop) {
+    struct NoRange : DemoGraphController {
+        using DemoGraphController::DemoGraphController;
+        float xRange() const override { return 0; }
+    };
+    NoRange c(curve, {});
+    c.view();
+    EXPECT_DOUBLE_EQ(c.updateTimerDelaySeconds(), 0.0);
+    EXPECT_FALSE(c.updateTimerActive());
+}
