@@ -3,10 +3,13 @@
 #include "ApplicationLifecycle.h"
 #include "BatteryLogHandler.h"
 #include "Clock.h"
+#include "HistoryViewController.h"
 #include "KeepAliveService.h"
+#include "StatisticsTableViewController.h"
 #include "UserDefaults.h"
 
 #include <QDateTime>
+#include <QWidget>
 
 namespace {
 const QString FirstRunKey = QStringLiteral("firstRun");
@@ -40,9 +43,24 @@ void Ampelio_ProAppDelegate::attach(ApplicationLifecycle& lifecycle) {
 bool Ampelio_ProAppDelegate::didFinishLaunchingWithOptions() {
     batteryLogHandler_ =
         std::make_unique<BatteryLogHandler>(device_, documentsDirectory_, defaults_);
+    handOverToScreens();
     batteryLogHandler_->setRange(LogRangeSeconds);
+    if (window_)
+        window_->show();
     updateLaunchDefaults();
     return true;
+}
+
+// In tab order, so listeners register in that order; the statistics screen exports through
+// the history screen.
+void Ampelio_ProAppDelegate::handOverToScreens() {
+    BatteryLogHandler* handler = batteryLogHandler_.get();
+    if (history_)
+        history_->setBatteryLogHandler(handler);
+    if (statistics_) {
+        statistics_->setBatteryLogHandler(handler);
+        statistics_->setHistoryViewController(history_);
+    }
 }
 
 void Ampelio_ProAppDelegate::updateLaunchDefaults() {

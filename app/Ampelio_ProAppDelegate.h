@@ -7,6 +7,9 @@
 
 class ApplicationLifecycle;
 class BatteryLogHandler;
+class HistoryViewController;
+class QWidget;
+class StatisticsTableViewController;
 class Device;
 class KeepAliveService;
 class UserDefaults;
@@ -24,6 +27,13 @@ public:
                            KeepAliveService& keepAlive, QObject* parent = nullptr);
     ~Ampelio_ProAppDelegate() override;
 
+    // The window and the tab screens the launch hands the log to (none when headless).
+    void setWindow(QWidget* window) { window_ = window; }
+    void setHistoryViewController(HistoryViewController* history) { history_ = history; }
+    void setStatisticsViewController(StatisticsTableViewController* statistics) {
+        statistics_ = statistics;
+    }
+
     // Follows the lifecycle's notifications from now on.
     void attach(ApplicationLifecycle& lifecycle);
 
@@ -40,6 +50,7 @@ public:
     BatteryLogHandler* batteryLogHandler() const { return batteryLogHandler_.get(); }
 
 private:
+    void handOverToScreens();
     void updateLaunchDefaults();
 
     Device& device_;
@@ -47,4 +58,7 @@ private:
     UserDefaults& defaults_;
     KeepAliveService& keepAlive_;
     std::unique_ptr<BatteryLogHandler> batteryLogHandler_;
+    QWidget* window_ = nullptr;
+    HistoryViewController* history_ = nullptr;
+    StatisticsTableViewController* statistics_ = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "AmpelioResources.h"
 #include "ApplicationLifecycle.h"
 #include "StatusStrip.h"
 #include "TabBar.h"
@@ -13,6 +14,7 @@
 
 MainWindow::MainWindow(PowerSource& source, ApplicationLifecycle& lifecycle, QWidget* parent)
     : QWidget(parent), lifecycle_(lifecycle) {
+    initAmpelioResources();
     setWindowTitle(QStringLiteral("Ampelio"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/ampelio.svg")));
     status_ = new StatusStrip(source, this);

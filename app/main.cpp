@@ -1,34 +1,106 @@
+#include "Alert.h"
 #include "Ampelio_ProAppDelegate.h"
 #include "CsvExportCommand.h"
 #include "Device.h"
 #include "HeadlessRunner.h"
 #include "KeepAliveService.h"
+#include "MainScreen.h"
 #include "Paths.h"
 #include "ReportCommand.h"
 #include "UserDefaults.h"
+#include "WindowedApplication.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QMessageBox>
 #include <QStringList>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
-void printUsage() {
-    std::fputs("Usage: ampelio [--headless] [--export-csv [FILE]] [--report]\n"
-               "  --headless          log without a window until SIGINT/SIGTERM\n"
-               "  --export-csv [FILE] write the whole log as CSV (stdout without FILE)\n"
-               "  --report            print the statistics and the battery hardware report\n",
-               stdout);
+struct Options {
+    bool help = false;
+    bool headless = false;
+    bool report = false;
+    std::optional<QString> exportCsv; // empty string: stdout
+    std::optional<QString> screenshotDir;
+    UserInterfaceIdiom idiom = UserInterfaceIdiom::Phone;
+    QString error;
+};
+
+Options parse(const QStringList& args) {
+    Options o;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const bool hasValue = i + 1 < args.size() && !args[i + 1].startsWith(QLatin1String("--"));
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            o.help = true;
+        } else if (arg == QLatin1String("--headless")) {
+            o.headless = true;
+        } else if (arg == QLatin1String("--report")) {
+            o.report = true;
+        } else if (arg == QLatin1String("--export-csv")) {
+            o.exportCsv = hasValue ? args[++i] : QString();
+        } else if (arg == QLatin1String("--screenshot") && hasValue) {
+            o.screenshotDir = args[++i];
+        } else if (arg == QLatin1String("--idiom") && hasValue) {
+            const QString idiom = args[++i];
+            if (idiom == QLatin1String("tablet"))
+                o.idiom = UserInterfaceIdiom::Pad;
+            else if (idiom != QLatin1String("phone"))
+                o.error = QStringLiteral("Unknown idiom %1 (phone or tablet)").arg(idiom);
+        } else {
+            o.error = QStringLiteral("Unknown option %1").arg(arg);
+        }
+    }
+    return o;
 }
 
-int runHeadless(bool explicitlyAsked) {
+void printUsage(FILE* out) {
+    std::fputs("Usage: ampelio [--idiom phone|tablet] [--headless | --screenshot DIR |\n"
+               "               --export-csv [FILE] | --report]\n"
+               "  --headless          log without a window until SIGINT/SIGTERM\n"
+               "  --screenshot DIR    render each tab offscreen to DIR/<tab>.png\n"
+               "  --export-csv [FILE] write the whole log as CSV (stdout without FILE)\n"
+               "  --report            print the statistics and the battery hardware report\n"
+               "  --idiom IDIOM       the device screen: phone (320x480) or tablet (768x1024)\n",
+               out);
+}
+
+bool hasDisplay() {
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+           qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
+int runHeadless(int argc, char* argv[], bool explicitlyAsked) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Ampelio"));
     if (!explicitlyAsked)
-        std::fputs("Ampelio is running headless (no window); stop it with Ctrl+C.\n", stderr);
+        std::fputs("No display found: Ampelio is running headless; stop it with Ctrl+C.\n", stderr);
     KeepAliveService keepAlive;
     Ampelio_ProAppDelegate delegate(Device::current(), Paths::documentsDirectory(),
                                     UserDefaults::standard(), keepAlive);
     HeadlessRunner runner(delegate);
     return runner.run();
+}
+
+int runWindowed(int argc, char* argv[], const Options& options) {
+    if (options.screenshotDir)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Ampelio"));
+    // Closing the window hides it behind the tray icon; only Quit ends the application.
+    QApplication::setQuitOnLastWindowClosed(false);
+    MainScreen::setIdiom(options.idiom);
+    if (!options.screenshotDir) {
+        Alert::setPresenter([](const QString& title, const QString& message, const QStringList&) {
+            QMessageBox::warning(nullptr, title, message, QMessageBox::Ok);
+        });
+    }
+    WindowedApplication application(Device::current(), Paths::documentsDirectory(),
+                                    UserDefaults::standard());
+    return options.screenshotDir ? application.screenshot(*options.screenshotDir)
+                                 : application.run();
 }
 } // namespace
 
@@ -37,30 +109,26 @@ int main(int argc, char* argv[]) {
     // and the store reports its own failure.
     Paths::createDocumentsDirectory();
 
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Ampelio"));
-    const QStringList args = QCoreApplication::arguments().mid(1);
-
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        printUsage();
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    const Options options = parse(args);
+    if (options.help) {
+        printUsage(stdout);
         return 0;
     }
-    const qsizetype exportAt = args.indexOf(QStringLiteral("--export-csv"));
-    if (exportAt >= 0) {
-        const QString file =
-            exportAt + 1 < args.size() && !args[exportAt + 1].startsWith(QLatin1String("--"))
-                ? args[exportAt + 1]
-                : QString();
-        return CsvExportCommand::run(Paths::documentsDirectory(), file);
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(options.error));
+        printUsage(stderr);
+        return 2;
     }
-    if (args.contains(QStringLiteral("--report")))
-        return ReportCommand::run(Paths::documentsDirectory());
-    for (const QString& arg : args) {
-        if (arg != QLatin1String("--headless")) {
-            std::fprintf(stderr, "Unknown option %s\n", qPrintable(arg));
-            printUsage();
-            return 2;
-        }
+    if (options.exportCsv || options.report) {
+        QCoreApplication app(argc, argv);
+        return options.report
+                   ? ReportCommand::run(Paths::documentsDirectory())
+                   : CsvExportCommand::run(Paths::documentsDirectory(), *options.exportCsv);
     }
-    return runHeadless(args.contains(QStringLiteral("--headless")));
+    if (options.headless || (!options.screenshotDir && !hasDisplay()))
+        return runHeadless(argc, argv, options.headless);
+    return runWindowed(argc, argv, options);
 }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -12,7 +13,7 @@
 #include <csignal>
 
 namespace {
-class HeadlessTest : public ::testing::Test {
+class CommandLineTest : public ::testing::Test {
 protected:
     QTemporaryDir root;
     QString supply() const { return root.filePath("supply"); }
@@ -64,7 +65,7 @@ protected:
 };
 } // namespace
 
-TEST_F(HeadlessTest, LogsSamplesAsTheBatteryChangesAndSavesOnTerm) {
+TEST_F(CommandLineTest, LogsSamplesAsTheBatteryChangesAndSavesOnTerm) {
     QProcess app;
     app.setProcessChannelMode(QProcess::MergedChannels);
     app.setProcessEnvironment(environment());
@@ -96,7 +97,7 @@ TEST_F(HeadlessTest, LogsSamplesAsTheBatteryChangesAndSavesOnTerm) {
     EXPECT_TRUE(lines[3].endsWith(",State: Running from Battery,0.80")) << qPrintable(lines[3]);
 }
 
-TEST_F(HeadlessTest, ExportWritesAFileAndReportsFailures) {
+TEST_F(CommandLineTest, ExportWritesAFileAndReportsFailures) {
     const QString file = root.filePath("out.csv");
     QProcess exporter;
     exporter.setProcessEnvironment(environment());
@@ -113,7 +114,7 @@ TEST_F(HeadlessTest, ExportWritesAFileAndReportsFailures) {
     EXPECT_TRUE(exporter.readAllStandardError().contains("Couldn't write"));
 }
 
-TEST_F(HeadlessTest, DamagedStoreIsReportedAndKept) {
+TEST_F(CommandLineTest, DamagedStoreIsReportedAndKept) {
     const QByteArray garbage(4096, 'z');
     writeFile(data() + "/Ampelio/Locations.sqlite", garbage);
     QProcess app;
@@ -130,4 +131,33 @@ TEST_F(HeadlessTest, DamagedStoreIsReportedAndKept) {
     QFile file(data() + "/Ampelio/Locations.sqlite");
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), garbage);
+}
+
+TEST_F(CommandLineTest, ScreenshotsRenderEveryTabAtTheScreenSize) {
+    QProcess app;
+    app.setProcessEnvironment(environment());
+    const QString dir = root.filePath("shots");
+    app.start(AMPELIO_BINARY, {"--screenshot", dir});
+    ASSERT_TRUE(app.waitForFinished(30000));
+    EXPECT_EQ(app.exitCode(), 0) << app.readAllStandardError().constData();
+    for (const char* tab : {"history", "statistics"}) {
+        const QImage image(dir + "/" + tab + ".png");
+        EXPECT_EQ(image.size(), QSize(320, 480)) << tab;
+    }
+    EXPECT_TRUE(QFile::exists(data() + "/Ampelio/Locations.sqlite")) << "the launch took a sample";
+}
+
+TEST_F(CommandLineTest, ReportPrintsTheTablesAndRejectsUnknownOptions) {
+    QProcess app;
+    app.setProcessEnvironment(environment());
+    app.start(AMPELIO_BINARY, {"--report"});
+    ASSERT_TRUE(app.waitForFinished(10000));
+    EXPECT_EQ(app.exitCode(), 0);
+    const QString out = QString::fromUtf8(app.readAllStandardOutput());
+    EXPECT_TRUE(out.contains("Last 24 hours\n")) << qPrintable(out);
+    EXPECT_TRUE(out.contains("Charge                     80.00%")) << qPrintable(out);
+
+    app.start(AMPELIO_BINARY, {"--frobnicate"});
+    ASSERT_TRUE(app.waitForFinished(10000));
+    EXPECT_EQ(app.exitCode(), 2);
 }

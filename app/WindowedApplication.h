@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ApplicationLifecycle.h"
+#include "KeepAliveService.h"
+
+#include <QString>
+
+#include <memory>
+
+class Ampelio_ProAppDelegate;
+class Device;
+class HistoryViewController;
+class MainWindow;
+class StatisticsTableViewController;
+class UIDeviceHardware;
+class UserDefaults;
+
+// The application with its window: the device screen with the three tabs, driven by the
+// window's lifecycle, logging on in the background behind the tray icon.
+class WindowedApplication {
+public:
+    WindowedApplication(Device& device, const QString& documentsDirectory, UserDefaults& defaults);
+    ~WindowedApplication();
+
+    // Launches, shows the window and runs the event loop; returns the exit status.
+    int run();
+    // Launches offscreen, renders each tab to DIR/<tab>.png at the screen's size, terminates.
+    int screenshot(const QString& directory);
+
+    MainWindow& window() const { return *window_; }
+    Ampelio_ProAppDelegate& delegate() const { return *delegate_; }
+    ApplicationLifecycle& lifecycle() { return lifecycle_; }
+
+private:
+    void buildWindow(Device& device);
+
+    ApplicationLifecycle lifecycle_;
+    KeepAliveService keepAlive_;
+    std::unique_ptr<UIDeviceHardware> hardware_;
+    std::unique_ptr<MainWindow> window_;
+    HistoryViewController* history_ = nullptr;            // owned by the window
+    StatisticsTableViewController* statistics_ = nullptr; // owned by the window
+    std::unique_ptr<Ampelio_ProAppDelegate> delegate_;
+};
