@@ -2,6 +2,7 @@
 
 #include "Event.h"
 #include "StatisticsRange.h"
+#include "StoreError.h"
 
 #include <QList>
 #include <QObject>
@@ -83,7 +84,7 @@ public slots:
     void batteryStateDidChange();
 
 private:
-    void logStoreError(const struct StoreError& error) const;
+    void logStoreError(const StoreError& error) const;
     bool shouldDrop(const Event& previous, const Event& sample) const;
 
     Device& device_;
