@@ -22,7 +22,8 @@ Ampelio_ProAppDelegate::Ampelio_ProAppDelegate(Device& device, QString documents
 Ampelio_ProAppDelegate::~Ampelio_ProAppDelegate() = default;
 
 bool Ampelio_ProAppDelegate::didFinishLaunchingWithOptions() {
-    batteryLogHandler_ = std::make_unique<BatteryLogHandler>(device_, documentsDirectory_, defaults_);
+    batteryLogHandler_ =
+        std::make_unique<BatteryLogHandler>(device_, documentsDirectory_, defaults_);
     batteryLogHandler_->setRange(LogRangeSeconds);
     updateLaunchDefaults();
     return true;
@@ -53,9 +54,13 @@ void Ampelio_ProAppDelegate::applicationDidEnterBackground() {
         qInfo("Failed to install keep-alive handler");
 }
 
-void Ampelio_ProAppDelegate::applicationWillEnterForeground() { batteryLogHandler_->addEvent(); }
+void Ampelio_ProAppDelegate::applicationWillEnterForeground() {
+    batteryLogHandler_->addEvent();
+}
 
-void Ampelio_ProAppDelegate::applicationDidBecomeActive() { batteryLogHandler_->addEvent(); }
+void Ampelio_ProAppDelegate::applicationDidBecomeActive() {
+    batteryLogHandler_->addEvent();
+}
 
 void Ampelio_ProAppDelegate::applicationWillTerminate() {
     if (batteryLogHandler_)

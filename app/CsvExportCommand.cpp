@@ -31,7 +31,8 @@ bool exportTo(QIODevice& out, ManagedObjectContext& context) {
 int CsvExportCommand::run(const QString& documentsDirectory, const QString& outputPath) {
     EventStore store(documentsDirectory + QStringLiteral("/Locations.sqlite"));
     if (!store.hasStore()) {
-        std::fprintf(stderr, "Couldn't open the log: %s\n", qPrintable(store.openError().description));
+        std::fprintf(stderr, "Couldn't open the log: %s\n",
+                     qPrintable(store.openError().description));
         return 1;
     }
     ManagedObjectContext context(store);

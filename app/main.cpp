@@ -4,6 +4,7 @@
 #include "HeadlessRunner.h"
 #include "KeepAliveService.h"
 #include "Paths.h"
+#include "ReportCommand.h"
 #include "UserDefaults.h"
 
 #include <QCoreApplication>
@@ -13,9 +14,10 @@
 
 namespace {
 void printUsage() {
-    std::fputs("Usage: ampelio [--headless] [--export-csv [FILE]]\n"
+    std::fputs("Usage: ampelio [--headless] [--export-csv [FILE]] [--report]\n"
                "  --headless          log without a window until SIGINT/SIGTERM\n"
-               "  --export-csv [FILE] write the whole log as CSV (stdout without FILE)\n",
+               "  --export-csv [FILE] write the whole log as CSV (stdout without FILE)\n"
+               "  --report            print the statistics and the battery hardware report\n",
                stdout);
 }
 
@@ -45,11 +47,14 @@ int main(int argc, char* argv[]) {
     }
     const qsizetype exportAt = args.indexOf(QStringLiteral("--export-csv"));
     if (exportAt >= 0) {
-        const QString file = exportAt + 1 < args.size() && !args[exportAt + 1].startsWith(QLatin1String("--"))
-                                 ? args[exportAt + 1]
-                                 : QString();
+        const QString file =
+            exportAt + 1 < args.size() && !args[exportAt + 1].startsWith(QLatin1String("--"))
+                ? args[exportAt + 1]
+                : QString();
         return CsvExportCommand::run(Paths::documentsDirectory(), file);
     }
+    if (args.contains(QStringLiteral("--report")))
+        return ReportCommand::run(Paths::documentsDirectory());
     for (const QString& arg : args) {
         if (arg != QLatin1String("--headless")) {
             std::fprintf(stderr, "Unknown option %s\n", qPrintable(arg));

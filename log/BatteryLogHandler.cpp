@@ -33,8 +33,10 @@ BatteryLogHandler::BatteryLogHandler(Device& device, QString documentsDirectory,
     statisticsRange_ = std::make_unique<StatisticsRange>();
     resetStats();
     readStatisticsData();
-    connect(&device_, &Device::batteryLevelDidChange, this, &BatteryLogHandler::batteryLevelDidChange);
-    connect(&device_, &Device::batteryStateDidChange, this, &BatteryLogHandler::batteryStateDidChange);
+    connect(&device_, &Device::batteryLevelDidChange, this,
+            &BatteryLogHandler::batteryLevelDidChange);
+    connect(&device_, &Device::batteryStateDidChange, this,
+            &BatteryLogHandler::batteryStateDidChange);
     device_.setBatteryMonitoringEnabled(true);
 }
 
@@ -45,7 +47,8 @@ BatteryLogHandler::~BatteryLogHandler() = default;
 EventStore* BatteryLogHandler::persistentStoreCoordinator() {
     if (store_)
         return store_.get();
-    store_ = std::make_unique<EventStore>(documentsDirectory_ + QStringLiteral("/Locations.sqlite"));
+    store_ =
+        std::make_unique<EventStore>(documentsDirectory_ + QStringLiteral("/Locations.sqlite"));
     if (!store_->hasStore()) {
         logStoreError(store_->openError());
         Alert::show(QStringLiteral("Error"), QString::fromLatin1(StoreAlertMessage),
@@ -80,9 +83,13 @@ void BatteryLogHandler::logStoreError(const StoreError& error) const {
 
 // --- sampling --------------------------------------------------------------------------------
 
-void BatteryLogHandler::batteryLevelDidChange() { addEvent(); }
+void BatteryLogHandler::batteryLevelDidChange() {
+    addEvent();
+}
 
-void BatteryLogHandler::batteryStateDidChange() { addEvent(); }
+void BatteryLogHandler::batteryStateDidChange() {
+    addEvent();
+}
 
 bool BatteryLogHandler::shouldDrop(const Event& previous, const Event& sample) const {
     const float difference = std::fabs(sample.batteryLevel - previous.batteryLevel);
@@ -144,7 +151,9 @@ QList<Event> BatteryLogHandler::getArrayFrom(int fromSecs, int endSecs, bool get
     return result;
 }
 
-double BatteryLogHandler::getFromDate() const { return fromDate_ ? *fromDate_ : Clock::now(); }
+double BatteryLogHandler::getFromDate() const {
+    return fromDate_ ? *fromDate_ : Clock::now();
+}
 
 void BatteryLogHandler::setDate(double date) {
     fromDate_ = date;
@@ -221,7 +230,9 @@ void BatteryLogHandler::setStatisticsRange(std::unique_ptr<StatisticsRange> rang
     statisticsRange_ = std::move(range);
 }
 
-void BatteryLogHandler::resetStats() { statisticsRange_->resetStats(); }
+void BatteryLogHandler::resetStats() {
+    statisticsRange_->resetStats();
+}
 
 void BatteryLogHandler::updateStatistics(const Event& event) {
     statisticsRange_->updateStatistics(event);
@@ -251,4 +262,6 @@ void BatteryLogHandler::readStatisticsData() {
         statisticsRange_->setLastEvent(last.first());
 }
 
-void BatteryLogHandler::writeStatisticsData() { StatisticsFile::write(statisticsPath(), *statisticsRange_); }
+void BatteryLogHandler::writeStatisticsData() {
+    StatisticsFile::write(statisticsPath(), *statisticsRange_);
+}

@@ -9,9 +9,13 @@ EventStore::EventStore(QString path)
 
 EventStore::~EventStore() = default;
 
-bool EventStore::hasStore() const { return main_->isOpen(); }
+bool EventStore::hasStore() const {
+    return main_->isOpen();
+}
 
-const StoreError& EventStore::openError() const { return main_->openError(); }
+const StoreError& EventStore::openError() const {
+    return main_->openError();
+}
 
 std::unique_ptr<ReadContext> EventStore::newReadContext() const {
     return std::make_unique<ReadContext>(hasStore() ? path_ : QString());

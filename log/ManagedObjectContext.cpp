@@ -78,8 +78,9 @@ QList<Event> ManagedObjectContext::applyPending(QList<Event> events,
     }
     // Pending records sort after saved ones of the same date, as they will once saved.
     const auto key = [](const Event& e) {
-        return std::pair(e.creationDate, e.objectId < 0 ? std::numeric_limits<qint64>::max() + e.objectId
-                                                        : e.objectId);
+        return std::pair(e.creationDate, e.objectId < 0
+                                             ? std::numeric_limits<qint64>::max() + e.objectId
+                                             : e.objectId);
     };
     std::stable_sort(events.begin(), events.end(), [&](const Event& a, const Event& b) {
         return request.ascending ? key(a) < key(b) : key(b) < key(a);
@@ -94,4 +95,6 @@ void ManagedObjectContext::forEachSavedNewestFirst(
     store_.mainConnection().forEachNewestFirst(visitor);
 }
 
-qint64 ManagedObjectContext::savedCount() { return store_.mainConnection().count(); }
+qint64 ManagedObjectContext::savedCount() {
+    return store_.mainConnection().count();
+}

@@ -60,8 +60,8 @@ SqliteDatabase::~SqliteDatabase() {
 }
 
 bool SqliteDatabase::openAndPrepareSchema(Mode mode) {
-    const int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
-                                             : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    const int flags =
+        mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     const QByteArray file = QFile::encodeName(path_);
     int rc = sqlite3_open_v2(file.constData(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
@@ -110,7 +110,8 @@ sqlite3_stmt* SqliteDatabase::statement(int index, const char* sql) {
     if (!db_)
         return nullptr;
     sqlite3_stmt*& stmt = statements_[static_cast<size_t>(index)];
-    if (!stmt && sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+    if (!stmt &&
+        sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
         qWarning("Couldn't prepare a store query: %s", sqlite3_errmsg(db_));
         stmt = nullptr;
     }
@@ -119,7 +120,8 @@ sqlite3_stmt* SqliteDatabase::statement(int index, const char* sql) {
 
 QList<Event> SqliteDatabase::fetch(const FetchRequest& request) {
     QList<Event> result;
-    const int form = (request.after ? 1 : 0) | (request.before ? 2 : 0) | (request.ascending ? 4 : 0);
+    const int form =
+        (request.after ? 1 : 0) | (request.before ? 2 : 0) | (request.ascending ? 4 : 0);
     sqlite3_stmt* stmt = statement(form, fetchSql[form]);
     if (!stmt)
         return result;
@@ -169,9 +171,9 @@ bool SqliteDatabase::write(QList<Event>& inserts, const QList<qint64>& deletes, 
             *error = openError_.isError() ? openError_ : lastError(SQLITE_CANTOPEN);
         return false;
     }
-    sqlite3_stmt* insert = statement(InsertStatement,
-                                     "INSERT INTO events (creation_date, battery_level, "
-                                     "battery_state) VALUES (?1, ?2, ?3)");
+    sqlite3_stmt* insert =
+        statement(InsertStatement, "INSERT INTO events (creation_date, battery_level, "
+                                   "battery_state) VALUES (?1, ?2, ?3)");
     sqlite3_stmt* remove = statement(DeleteStatement, "DELETE FROM events WHERE id = ?1");
     if (!insert || !remove || !exec("BEGIN IMMEDIATE", error))
         return false;

@@ -58,9 +58,10 @@ void moveDamagedAside(const QString& path) {
 bool StatisticsFile::read(const QString& path, StatisticsRange& range) {
     QFile file(path);
     if (!file.exists()) {
-        logReadFailure(QStringLiteral("The file \u201cStatistics.plist\u201d couldn\u2019t be opened "
-                                      "because there is no such file."),
-                       FormatUnknown);
+        logReadFailure(
+            QStringLiteral("The file \u201cStatistics.plist\u201d couldn\u2019t be opened "
+                           "because there is no such file."),
+            FormatUnknown);
         return false;
     }
     if (!file.open(QIODevice::ReadOnly)) {

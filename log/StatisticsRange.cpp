@@ -32,8 +32,9 @@ void StatisticsRange::updateStatistics(const Event& event) {
     }
     const double dt = event.creationDate - lastEvent_->creationDate;
     const float r = calculateSlope(*lastEvent_, event) * 3600.0f;
-    const bool qualifies = (r <= 0.0f && dt < MaxFallingStepSecs) ||
-                           (static_cast<double>(r) > MinRaisingRatePerHour && dt < MaxRaisingStepSecs);
+    const bool qualifies =
+        (r <= 0.0f && dt < MaxFallingStepSecs) ||
+        (static_cast<double>(r) > MinRaisingRatePerHour && dt < MaxRaisingStepSecs);
     // Two samples with the same date give an infinite rate; adding it would turn the persisted
     // totals into NaN for good, so such a step is skipped like one whose rate is not a number.
     if (qualifies && std::isfinite(r)) {

@@ -18,4 +18,6 @@ void Alert::show(const QString& title, const QString& message, const QStringList
     std::fflush(stderr);
 }
 
-void Alert::setPresenter(Presenter fn) { presenter() = std::move(fn); }
+void Alert::setPresenter(Presenter fn) {
+    presenter() = std::move(fn);
+}

@@ -9,8 +9,8 @@
 // installs a presenter that shows a dialog.
 class Alert {
 public:
-    using Presenter =
-        std::function<void(const QString& title, const QString& message, const QStringList& buttons)>;
+    using Presenter = std::function<void(const QString& title, const QString& message,
+                                         const QStringList& buttons)>;
 
     static void show(const QString& title, const QString& message, const QStringList& buttons);
     static void setPresenter(Presenter presenter);

@@ -26,4 +26,6 @@ void Clock::setSource(std::function<double()> fn) {
     source() = std::move(fn);
 }
 
-void Clock::reset() { setSource({}); }
+void Clock::reset() {
+    setSource({});
+}

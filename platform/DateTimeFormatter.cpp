@@ -42,7 +42,8 @@ DateTimeFormatter::DateTimeFormatter(const QString& pattern) : impl_(std::make_u
     UErrorCode status = U_ZERO_ERROR;
     const icu::UnicodeString icuPattern(reinterpret_cast<const UChar*>(pattern.utf16()),
                                         static_cast<int32_t>(pattern.size()));
-    auto format = std::make_unique<icu::SimpleDateFormat>(icuPattern, icu::Locale::getDefault(), status);
+    auto format =
+        std::make_unique<icu::SimpleDateFormat>(icuPattern, icu::Locale::getDefault(), status);
     if (U_FAILURE(status)) {
         qWarning("Invalid date pattern \"%s\": %s", qPrintable(pattern), u_errorName(status));
         return;

@@ -3,6 +3,8 @@
 #include <QMap>
 #include <QString>
 
+#include <optional>
+
 // Battery states as the platform reports them.
 enum BatteryState : int {
     BatteryStateUnknown = 0,
@@ -36,6 +38,8 @@ public:
     // The platform's own level as a fraction 0..1, or -1.0 when unknown.
     virtual float level() const = 0;
     virtual BatteryState state() const = 0;
+    // The battery's nominal (design) voltage in volts, when it reports one.
+    virtual std::optional<double> designVoltage() const { return std::nullopt; }
 
     // The named property as a single-precision number, -1.0 when the battery does not report it.
     float batteryData(const QString& key) const;

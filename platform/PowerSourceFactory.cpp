@@ -19,7 +19,8 @@ std::unique_ptr<PowerSource> PowerSourceFactory::createFromEnvironment() {
     auto sysfs = std::make_unique<SysfsPowerSource>(supplyDir);
     if (choice == QLatin1String("sysfs")) {
         if (!sysfs->batteryDirectory())
-            qWarning("No battery found in %s; battery readings are unavailable", qPrintable(supplyDir));
+            qWarning("No battery found in %s; battery readings are unavailable",
+                     qPrintable(supplyDir));
         return sysfs;
     }
     if (choice != QLatin1String("auto"))

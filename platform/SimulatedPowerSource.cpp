@@ -15,7 +15,9 @@ constexpr double CycleEpoch = 1767225600.0;
 SimulatedPowerSource::SimulatedPowerSource(double speed)
     : speed_(speed > 0 ? speed : 1.0), origin_(Clock::now()) {}
 
-QString SimulatedPowerSource::name() const { return QStringLiteral("Simulated battery"); }
+QString SimulatedPowerSource::name() const {
+    return QStringLiteral("Simulated battery");
+}
 
 SimulatedPowerSource::Reading SimulatedPowerSource::readingAt(double t) {
     const double phase = std::fmod(std::fmod(t, CycleSeconds) + CycleSeconds, CycleSeconds);
@@ -44,8 +46,8 @@ PowerSource::Properties SimulatedPowerSource::properties() const {
     table.insert(Voltage, std::round(3500.0 + 700.0 * r.level + (charging ? 150.0 : 0.0)));
     table.insert(BootVoltage, 3750.0);
     table.insert(Amperage, charging ? ChargeMa : 0.0);
-    table.insert(InstantAmperage, charging ? ChargeMa
-                                           : (r.state == BatteryStateUnplugged ? -DrainMa : 0.0));
+    table.insert(InstantAmperage,
+                 charging ? ChargeMa : (r.state == BatteryStateUnplugged ? -DrainMa : 0.0));
     table.insert(CycleCount, 150.0 + r.completedCycles);
     table.insert(Temperature, charging ? 3150.0 : 2850.0);
     return table;
@@ -55,4 +57,6 @@ float SimulatedPowerSource::level() const {
     return static_cast<float>(std::round(now().level * 100.0) / 100.0);
 }
 
-BatteryState SimulatedPowerSource::state() const { return now().state; }
+BatteryState SimulatedPowerSource::state() const {
+    return now().state;
+}

@@ -20,6 +20,7 @@ public:
     Properties properties() const override;
     float level() const override;
     BatteryState state() const override;
+    std::optional<double> designVoltage() const override { return 3.85; }
 
     struct Reading {
         double level; // exact fraction, before the platform's 1 % steps

@@ -56,16 +56,16 @@ void SysfsPowerSource::addCapacities(const QString& dir, Properties& table) cons
     const Source sources[] = {{&CurrentCapacity, "charge_now", "energy_now"},
                               {&MaxCapacity, "charge_full", "energy_full"},
                               {&DesignCapacity, "charge_full_design", "energy_full_design"}};
-    const auto designVoltage = readNumber(dir, "voltage_min_design");
+    const auto designMicrovolts = readNumber(dir, "voltage_min_design");
     bool any = false;
     for (const Source& source : sources) {
         if (const auto uAh = readNumber(dir, source.charge)) {
             table.insert(*source.key, *uAh / 1000.0);
             any = true;
         } else if (const auto uWh = readNumber(dir, source.energy);
-                   uWh && designVoltage && *designVoltage > 0) {
+                   uWh && designMicrovolts && *designMicrovolts > 0) {
             // uWh / uV = Ah.
-            table.insert(*source.key, *uWh / *designVoltage * 1000.0);
+            table.insert(*source.key, *uWh / *designMicrovolts * 1000.0);
             any = true;
         }
     }
@@ -118,6 +118,16 @@ BatteryState SysfsPowerSource::state() const {
     if (!dir)
         return BatteryStateUnknown;
     return stateFromStatus(readText(*dir, "status").value_or(QString()));
+}
+
+std::optional<double> SysfsPowerSource::designVoltage() const {
+    const auto dir = batteryDirectory();
+    if (!dir)
+        return std::nullopt;
+    const auto uV = readNumber(*dir, "voltage_min_design");
+    if (!uV || *uV <= 0)
+        return std::nullopt;
+    return *uV / 1e6;
 }
 
 BatteryState SysfsPowerSource::stateFromStatus(const QString& status) {

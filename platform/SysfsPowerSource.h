@@ -21,6 +21,7 @@ public:
     Properties properties() const override;
     float level() const override;
     BatteryState state() const override;
+    std::optional<double> designVoltage() const override;
 
     static BatteryState stateFromStatus(const QString& status);
 

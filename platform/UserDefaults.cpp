@@ -17,12 +17,16 @@ UserDefaults& UserDefaults::standard() {
     return *instance;
 }
 
-void UserDefaults::resetStandard() { standardInstance().reset(); }
+void UserDefaults::resetStandard() {
+    standardInstance().reset();
+}
 
 UserDefaults::UserDefaults(const QString& filePath)
     : settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {}
 
-QVariant UserDefaults::objectForKey(const QString& key) const { return settings_->value(key); }
+QVariant UserDefaults::objectForKey(const QString& key) const {
+    return settings_->value(key);
+}
 
 bool UserDefaults::boolForKey(const QString& key) const {
     return settings_->value(key, false).toBool();
@@ -36,7 +40,9 @@ void UserDefaults::setObject(const QString& key, const QVariant& value) {
     settings_->setValue(key, value);
 }
 
-void UserDefaults::removeObject(const QString& key) { settings_->remove(key); }
+void UserDefaults::removeObject(const QString& key) {
+    settings_->remove(key);
+}
 
 bool UserDefaults::synchronize() {
     settings_->sync();

@@ -8,8 +8,8 @@
 // A deterministic battery history: discharge at varying rates, plug in at varying levels,
 // charge, sit full, unplug. The same parameters always give the same samples.
 struct SyntheticHistory {
-    double endDate = 0;         // seconds since the epoch of the newest sample
-    double days = 30;           // length of the history
+    double endDate = 0;           // seconds since the epoch of the newest sample
+    double days = 30;             // length of the history
     double intervalSeconds = 300; // mean time between samples
     uint64_t seed = 1;
 

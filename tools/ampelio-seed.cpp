@@ -21,21 +21,24 @@ int main(int argc, char* argv[]) {
     parser.setApplicationDescription(
         QStringLiteral("Writes a deterministic synthetic battery history into an Ampelio log."));
     parser.addHelpOption();
-    const QCommandLineOption daysOption(QStringLiteral("days"), QStringLiteral("Length in days (default 30)."),
+    const QCommandLineOption daysOption(QStringLiteral("days"),
+                                        QStringLiteral("Length in days (default 30)."),
                                         QStringLiteral("N"), QStringLiteral("30"));
-    const QCommandLineOption intervalOption(QStringLiteral("interval"),
-                                            QStringLiteral("Mean seconds between samples (default 300)."),
-                                            QStringLiteral("SECONDS"), QStringLiteral("300"));
-    const QCommandLineOption seedOption(QStringLiteral("seed"), QStringLiteral("Random seed (default 1)."),
+    const QCommandLineOption intervalOption(
+        QStringLiteral("interval"), QStringLiteral("Mean seconds between samples (default 300)."),
+        QStringLiteral("SECONDS"), QStringLiteral("300"));
+    const QCommandLineOption seedOption(QStringLiteral("seed"),
+                                        QStringLiteral("Random seed (default 1)."),
                                         QStringLiteral("N"), QStringLiteral("1"));
-    const QCommandLineOption endOption(QStringLiteral("end"),
-                                       QStringLiteral("Date of the newest sample, seconds since the epoch (default now)."),
-                                       QStringLiteral("EPOCH"));
-    const QCommandLineOption dirOption(QStringLiteral("dir"),
-                                       QStringLiteral("Data directory (default the application's)."),
-                                       QStringLiteral("DIR"));
-    const QCommandLineOption appendOption(QStringLiteral("append"),
-                                          QStringLiteral("Add to a log that already holds samples."));
+    const QCommandLineOption endOption(
+        QStringLiteral("end"),
+        QStringLiteral("Date of the newest sample, seconds since the epoch (default now)."),
+        QStringLiteral("EPOCH"));
+    const QCommandLineOption dirOption(
+        QStringLiteral("dir"), QStringLiteral("Data directory (default the application's)."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption appendOption(
+        QStringLiteral("append"), QStringLiteral("Add to a log that already holds samples."));
     parser.addOptions({daysOption, intervalOption, seedOption, endOption, dirOption, appendOption});
     parser.process(app);
 
@@ -49,7 +52,8 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
-    const QString dir = parser.isSet(dirOption) ? parser.value(dirOption) : Paths::documentsDirectory();
+    const QString dir =
+        parser.isSet(dirOption) ? parser.value(dirOption) : Paths::documentsDirectory();
     QDir().mkpath(dir);
     EventStore store(dir + QStringLiteral("/Locations.sqlite"));
     if (!store.hasStore()) {
@@ -72,6 +76,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     StatisticsFile::write(statisticsPath, statistics);
-    std::printf("%lld samples in %s\n", static_cast<long long>(context.savedCount()), qPrintable(dir));
+    std::printf("%lld samples in %s\n", static_cast<long long>(context.savedCount()),
+                qPrintable(dir));
     return 0;
 }

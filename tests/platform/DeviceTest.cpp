@@ -64,17 +64,23 @@ TEST(PowerSourceFactory, ChoosesSysfsOnlyWhereABatteryExists) {
 
     qputenv("AMPELIO_POWER_SUPPLY_DIR", QFile::encodeName(withBattery.path()));
     qunsetenv("AMPELIO_POWER_SOURCE");
-    EXPECT_NE(dynamic_cast<SysfsPowerSource*>(PowerSourceFactory::createFromEnvironment().get()), nullptr);
+    EXPECT_NE(dynamic_cast<SysfsPowerSource*>(PowerSourceFactory::createFromEnvironment().get()),
+              nullptr);
 
     qputenv("AMPELIO_POWER_SOURCE", "simulated");
-    EXPECT_NE(dynamic_cast<SimulatedPowerSource*>(PowerSourceFactory::createFromEnvironment().get()), nullptr);
+    EXPECT_NE(
+        dynamic_cast<SimulatedPowerSource*>(PowerSourceFactory::createFromEnvironment().get()),
+        nullptr);
 
     qputenv("AMPELIO_POWER_SUPPLY_DIR", QFile::encodeName(empty.path()));
     qputenv("AMPELIO_POWER_SOURCE", "auto");
-    EXPECT_NE(dynamic_cast<SimulatedPowerSource*>(PowerSourceFactory::createFromEnvironment().get()), nullptr);
+    EXPECT_NE(
+        dynamic_cast<SimulatedPowerSource*>(PowerSourceFactory::createFromEnvironment().get()),
+        nullptr);
 
     qputenv("AMPELIO_POWER_SOURCE", "sysfs");
-    EXPECT_NE(dynamic_cast<SysfsPowerSource*>(PowerSourceFactory::createFromEnvironment().get()), nullptr)
+    EXPECT_NE(dynamic_cast<SysfsPowerSource*>(PowerSourceFactory::createFromEnvironment().get()),
+              nullptr)
         << "an explicit choice holds even without a battery";
     qunsetenv("AMPELIO_POWER_SOURCE");
     qunsetenv("AMPELIO_POWER_SUPPLY_DIR");
@@ -93,9 +99,9 @@ TEST(SimulatedPowerSource, RunsADeterministicCycleAndReportsEveryKey) {
     FakeClock clock(cycleStart + 3600);
     S source;
     const auto table = source.properties();
-    for (const QString& key : {S::CurrentCapacity, S::MaxCapacity, S::DesignCapacity, S::Voltage,
-                               S::BootVoltage, S::Amperage, S::InstantAmperage, S::CycleCount,
-                               S::Temperature})
+    for (const QString& key :
+         {S::CurrentCapacity, S::MaxCapacity, S::DesignCapacity, S::Voltage, S::BootVoltage,
+          S::Amperage, S::InstantAmperage, S::CycleCount, S::Temperature})
         EXPECT_TRUE(table.contains(key)) << qPrintable(key);
     EXPECT_LT(table.value(S::InstantAmperage), 0.0);
     EXPECT_NEAR(source.accurateBatteryLevel(), 0.9, 0.001);

@@ -29,6 +29,7 @@ TEST(SysfsPowerSource, ChargeBasedBatteryMapsToMilliampHours) {
     EXPECT_FLOAT_EQ(source.level(), 0.75f);
     EXPECT_EQ(source.state(), BatteryStateUnplugged);
     EXPECT_EQ(source.name(), QStringLiteral("5B10W13930 (BAT0)"));
+    EXPECT_DOUBLE_EQ(source.designVoltage().value_or(0), 11.4);
 }
 
 TEST(SysfsPowerSource, EnergyBasedBatteryConvertsWithDesignVoltage) {
@@ -53,6 +54,7 @@ TEST(SysfsPowerSource, PercentOnlyBatteryReportsAHundredUnitBattery) {
     EXPECT_DOUBLE_EQ(table.value(PowerSource::CurrentCapacity), 100.0);
     EXPECT_FALSE(table.contains(PowerSource::Voltage));
     EXPECT_FALSE(table.contains(PowerSource::Amperage)) << "no current known while full";
+    EXPECT_FALSE(source.designVoltage());
     EXPECT_EQ(source.state(), BatteryStateFull);
     EXPECT_FLOAT_EQ(source.accurateBatteryLevel(), 1.0f);
 }

@@ -21,11 +21,17 @@ LogCapture::LogCapture() {
     previousHandler = qInstallMessageHandler(captureMessage);
 }
 
-LogCapture::~LogCapture() { qInstallMessageHandler(previousHandler); }
+LogCapture::~LogCapture() {
+    qInstallMessageHandler(previousHandler);
+}
 
-const QStringList& LogCapture::lines() const { return capturedLines; }
+const QStringList& LogCapture::lines() const {
+    return capturedLines;
+}
 
-bool LogCapture::contains(const QString& fragment) const { return count(fragment) > 0; }
+bool LogCapture::contains(const QString& fragment) const {
+    return count(fragment) > 0;
+}
 
 int LogCapture::count(const QString& fragment) const {
     int n = 0;
@@ -48,9 +54,13 @@ TemporaryHome::~TemporaryHome() {
     UserDefaults::resetStandard();
 }
 
-QString TemporaryHome::dataDir() const { return dir_.path() + QStringLiteral("/data"); }
+QString TemporaryHome::dataDir() const {
+    return dir_.path() + QStringLiteral("/data");
+}
 
-QString TemporaryHome::configDir() const { return dir_.path() + QStringLiteral("/config"); }
+QString TemporaryHome::configDir() const {
+    return dir_.path() + QStringLiteral("/config");
+}
 
 bool copyTree(const QString& source, const QString& dest) {
     QDirIterator it(source, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);

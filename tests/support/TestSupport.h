@@ -5,6 +5,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <ostream>
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 // Collects every line logged through Qt while alive.
 class LogCapture {
 public:

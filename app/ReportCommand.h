@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+// `ampelio --report`: the statistics of the four periods and the battery hardware report.
+class ReportCommand {
+public:
+    // Returns the process exit status.
+    static int run(const QString& documentsDirectory);
+};

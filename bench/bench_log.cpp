@@ -1,0 +1,160 @@
+// The battery log's hot paths on a log of a million samples over ten years.
+#include "BatteryLogHandler.h"
+#include "BudgetReporter.h"
+#include "Clock.h"
+#include "Device.h"
+#include "EventStore.h"
+#include "ManagedObjectContext.h"
+#include "StatisticsFile.h"
+#include "StatisticsHandler.h"
+#include "StatisticsRange.h"
+#include "SyntheticHistory.h"
+#include "UserDefaults.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <cstdio>
+
+namespace {
+constexpr int64_t LogSamples = 1000000;
+constexpr double LogDays = 3650;
+
+// A battery that swings between two levels, so every sample is kept.
+class AlternatingBattery : public PowerSource {
+public:
+    QString name() const override { return QStringLiteral("bench"); }
+    Properties properties() const override {
+        flip_ = !flip_;
+        return {{CurrentCapacity, flip_ ? 800.0 : 200.0}, {MaxCapacity, 1000.0}};
+    }
+    float level() const override { return -1.0f; }
+    BatteryState state() const override { return BatteryStateUnplugged; }
+
+private:
+    mutable bool flip_ = false;
+};
+
+struct Fixture {
+    QTemporaryDir dir;
+    double end = 1.8e9;
+    QString documents() const { return dir.path(); }
+    QString database() const { return dir.filePath("Locations.sqlite"); }
+};
+
+Fixture& fixture() {
+    // Built once; a static so the temporary directory is removed at exit.
+    static Fixture instance;
+    static Fixture* f = [] {
+        Fixture* fx = &instance;
+        std::fprintf(stderr, "Writing %lld synthetic samples...\n",
+                     static_cast<long long>(LogSamples));
+        EventStore store(fx->database());
+        ManagedObjectContext context(store);
+        SyntheticHistory history;
+        history.endDate = fx->end;
+        history.days = LogDays;
+        history.intervalSeconds = LogDays * 86400.0 / static_cast<double>(LogSamples);
+        StatisticsRange statistics;
+        writeSyntheticHistory(history, context, &statistics);
+        StatisticsFile::write(fx->documents() + "/Statistics.plist", statistics);
+        std::fprintf(stderr, "%lld samples written\n",
+                     static_cast<long long>(context.savedCount()));
+        Clock::setSource([fx] { return fx->end + 1.0; });
+        return fx;
+    }();
+    return *f;
+}
+
+struct HandlerSetup {
+    Device device{std::make_unique<AlternatingBattery>(), 3600000};
+    UserDefaults defaults{fixture().dir.filePath("Ampelio.ini")};
+    BatteryLogHandler handler{device, fixture().documents(), defaults};
+};
+
+void BM_BaselineInsertCommitAndAtomicWrite(benchmark::State& state) {
+    sqlite3* db = nullptr;
+    sqlite3_open(QFile::encodeName(fixture().database()).constData(), &db);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(
+        db, "INSERT INTO events (creation_date, battery_level, battery_state) VALUES (?1, ?2, ?3)",
+        -1, &insert, nullptr);
+    const QByteArray payload(300, 'x');
+    const QString file = fixture().dir.filePath("baseline.bin");
+    double t = fixture().end + 10.0;
+    for (auto _ : state) {
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        sqlite3_bind_double(insert, 1, t += 1.0);
+        sqlite3_bind_double(insert, 2, 0.5);
+        sqlite3_bind_int(insert, 3, 1);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        QSaveFile out(file);
+        out.open(QIODevice::WriteOnly);
+        out.write(payload);
+        out.commit();
+    }
+    sqlite3_finalize(insert);
+    sqlite3_close(db);
+}
+
+void BM_AddEvent(benchmark::State& state) {
+    HandlerSetup setup;
+    for (auto _ : state)
+        setup.handler.addEvent();
+}
+
+void BM_GetArrayDay(benchmark::State& state) {
+    HandlerSetup setup;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(setup.handler.getArrayFrom(0, 86400));
+}
+
+void BM_GetLastMonth(benchmark::State& state) {
+    HandlerSetup setup;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(StatisticsHandler::getLastMonth(setup.handler));
+}
+
+void BM_OpenStoreAndLoadStatistics(benchmark::State& state) {
+    fixture();
+    for (auto _ : state) {
+        HandlerSetup setup;
+        benchmark::DoNotOptimize(setup.handler.statisticsRange().loadCycles());
+    }
+}
+
+// Quiet the log lines of the handler; the report is what matters here.
+void silence(QtMsgType, const QMessageLogContext&, const QString&) {}
+} // namespace
+
+BENCHMARK(BM_BaselineInsertCommitAndAtomicWrite)->Repetitions(5)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AddEvent)->Repetitions(5)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GetArrayDay)->Repetitions(5)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GetLastMonth)->Repetitions(5)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OpenStoreAndLoadStatistics)->Repetitions(5)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    qInstallMessageHandler(silence);
+    benchmark::Initialize(&argc, argv);
+    fixture();
+    BudgetReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const int failures = reporter.check({
+        {"addEvent vs insert-and-commit + atomic write", "BM_AddEvent",
+         "BM_BaselineInsertCommitAndAtomicWrite", 3.0},
+        {"getArrayFrom:0 endSecs:86400", "BM_GetArrayDay", "", 1e6},
+        {"getLastMonth:", "BM_GetLastMonth", "", 10e6},
+        {"open store + load statistics", "BM_OpenStoreAndLoadStatistics", "", 50e6},
+    });
+    benchmark::Shutdown();
+    return failures == 0 ? 0 : 1;
+}

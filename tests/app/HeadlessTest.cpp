@@ -1,0 +1,133 @@
+// Runs the real executable against a sysfs-format battery and watches what it logs.
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+class HeadlessTest : public ::testing::Test {
+protected:
+    QTemporaryDir root;
+    QString supply() const { return root.filePath("supply"); }
+    QString data() const { return root.filePath("data"); }
+
+    void SetUp() override { setBattery("Discharging", 80); }
+
+    void setBattery(const char* status, int percent) {
+        writeFile(supply() + "/BAT0/type", "Battery\n");
+        writeFile(supply() + "/BAT0/status", QByteArray(status) + "\n");
+        writeFile(supply() + "/BAT0/capacity", QByteArray::number(percent) + "\n");
+        writeFile(supply() + "/BAT0/charge_full", "4000000\n");
+        writeFile(supply() + "/BAT0/charge_now", QByteArray::number(percent * 40000) + "\n");
+    }
+
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("AMPELIO_POWER_SUPPLY_DIR", supply());
+        env.insert("AMPELIO_POLL_SECONDS", "1");
+        env.insert("XDG_DATA_HOME", data());
+        env.insert("XDG_CONFIG_HOME", root.filePath("config"));
+        env.insert("LC_ALL", "en_US.UTF-8");
+        env.insert("TZ", "UTC");
+        return env;
+    }
+
+    // Reads the merged output until a line containing the text appears, or the deadline passes.
+    static bool waitForLine(QProcess& process, QString& seen, const QString& text, int ms,
+                            int times = 1) {
+        QElapsedTimer timer;
+        timer.start();
+        while (seen.count(text) < times) {
+            const int left = ms - static_cast<int>(timer.elapsed());
+            if (left <= 0 || !process.waitForReadyRead(left))
+                return seen.count(text) >= times;
+            seen += QString::fromUtf8(process.readAll());
+        }
+        return true;
+    }
+
+    QString exportCsv() const {
+        QProcess exporter;
+        exporter.setProcessEnvironment(environment());
+        exporter.start(AMPELIO_BINARY, {"--export-csv"});
+        exporter.waitForFinished(10000);
+        EXPECT_EQ(exporter.exitCode(), 0) << exporter.readAllStandardError().constData();
+        return QString::fromUtf8(exporter.readAllStandardOutput());
+    }
+};
+} // namespace
+
+TEST_F(HeadlessTest, LogsSamplesAsTheBatteryChangesAndSavesOnTerm) {
+    QProcess app;
+    app.setProcessChannelMode(QProcess::MergedChannels);
+    app.setProcessEnvironment(environment());
+    app.start(AMPELIO_BINARY, {"--headless"});
+    ASSERT_TRUE(app.waitForStarted());
+    QString seen;
+    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.800000", 2000)) << qPrintable(seen);
+    ASSERT_TRUE(waitForLine(app, seen, "Installed keep-alive handler", 2000)) << qPrintable(seen);
+
+    setBattery("Discharging", 78); // too small a step: dropped
+    setBattery("Discharging", 75);
+    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.750000", 2500)) << qPrintable(seen);
+    setBattery("Charging", 75);
+    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.750000", 2500, 2)) << qPrintable(seen);
+
+    ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
+    ASSERT_TRUE(app.waitForFinished(5000));
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(app.exitCode(), 0);
+    seen += QString::fromUtf8(app.readAll());
+    EXPECT_EQ(seen.count("Logging batLevel"), 3) << qPrintable(seen);
+
+    EXPECT_TRUE(QFile::exists(data() + "/Ampelio/Locations.sqlite"));
+    EXPECT_TRUE(QFile::exists(data() + "/Ampelio/Statistics.plist"));
+    const QStringList lines = exportCsv().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], "Time,State,Level");
+    EXPECT_TRUE(lines[1].endsWith(",State: Battery Charging,0.75")) << qPrintable(lines[1]);
+    EXPECT_TRUE(lines[3].endsWith(",State: Running from Battery,0.80")) << qPrintable(lines[3]);
+}
+
+TEST_F(HeadlessTest, ExportWritesAFileAndReportsFailures) {
+    const QString file = root.filePath("out.csv");
+    QProcess exporter;
+    exporter.setProcessEnvironment(environment());
+    exporter.start(AMPELIO_BINARY, {"--export-csv", file});
+    ASSERT_TRUE(exporter.waitForFinished(10000));
+    EXPECT_EQ(exporter.exitCode(), 0);
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_EQ(out.readAll(), "Time,State,Level\n") << "an empty log exports the header alone";
+
+    exporter.start(AMPELIO_BINARY, {"--export-csv", root.filePath("missing/dir/out.csv")});
+    ASSERT_TRUE(exporter.waitForFinished(10000));
+    EXPECT_NE(exporter.exitCode(), 0);
+    EXPECT_TRUE(exporter.readAllStandardError().contains("Couldn't write"));
+}
+
+TEST_F(HeadlessTest, DamagedStoreIsReportedAndKept) {
+    const QByteArray garbage(4096, 'z');
+    writeFile(data() + "/Ampelio/Locations.sqlite", garbage);
+    QProcess app;
+    app.setProcessChannelMode(QProcess::MergedChannels);
+    app.setProcessEnvironment(environment());
+    app.start(AMPELIO_BINARY, {"--headless"});
+    QString seen;
+    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel", 3000)) << qPrintable(seen);
+    EXPECT_TRUE(seen.contains("Unresolved error")) << qPrintable(seen);
+    EXPECT_TRUE(seen.contains("Error: Couldn't open the datastore.")) << qPrintable(seen);
+    ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
+    ASSERT_TRUE(app.waitForFinished(5000));
+    EXPECT_EQ(app.exitCode(), 0);
+    QFile file(data() + "/Ampelio/Locations.sqlite");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), garbage);
+}

@@ -1,0 +1,127 @@
+#include "EventStore.h"
+#include "ManagedObjectContext.h"
+#include "ReadContext.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+class EventStoreTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path() const { return dir.filePath("Locations.sqlite"); }
+};
+
+QList<double> dates(const QList<Event>& events) {
+    QList<double> out;
+    for (const Event& e : events)
+        out.append(e.creationDate);
+    return out;
+}
+} // namespace
+
+TEST_F(EventStoreTest, FirstOpenCreatesAnEmptyStore) {
+    EventStore store(path());
+    ASSERT_TRUE(store.hasStore());
+    EXPECT_TRUE(QFile::exists(path()));
+    ManagedObjectContext context(store);
+    EXPECT_TRUE(context.executeFetchRequest({}).isEmpty());
+    EXPECT_TRUE(store.newReadContext()->executeFetchRequest({}).isEmpty());
+}
+
+TEST_F(EventStoreTest, BoundsAreStrictAndLimitsKeepTheSortOrder) {
+    EventStore store(path());
+    ManagedObjectContext context(store);
+    for (double t : {100.0, 200.0, 300.0, 400.0})
+        context.insertNewEvent(t, 0.5f, 1);
+    ASSERT_TRUE(context.save(nullptr));
+
+    EXPECT_EQ(dates(context.executeFetchRequest({100.0, 400.0, false, 0})),
+              (QList<double>{300, 200}));
+    EXPECT_EQ(dates(context.executeFetchRequest({std::nullopt, 300.0, false, 1})),
+              (QList<double>{200}));
+    EXPECT_EQ(dates(context.executeFetchRequest({200.0, std::nullopt, true, 1})),
+              (QList<double>{300}));
+    EXPECT_EQ(dates(context.executeFetchRequest({std::nullopt, std::nullopt, true, 0})),
+              (QList<double>{100, 200, 300, 400}));
+    EXPECT_TRUE(context.executeFetchRequest({400.0, std::nullopt, true, 0}).isEmpty());
+}
+
+TEST_F(EventStoreTest, PendingChangesStayInTheMainContextUntilSaved) {
+    EventStore store(path());
+    ManagedObjectContext context(store);
+    QSignalSpy saved(&context, &ManagedObjectContext::didSave);
+
+    const Event withdrawn = context.insertNewEvent(50.0, 0.1f, 1);
+    const Event kept = context.insertNewEvent(60.0, 0.2f, 2);
+    context.deleteObject(withdrawn);
+    EXPECT_EQ(dates(context.executeFetchRequest({})), (QList<double>{60}));
+    auto reader = store.newReadContext();
+    EXPECT_TRUE(reader->executeFetchRequest({}).isEmpty()) << "a read context sees saved rows only";
+
+    ASSERT_TRUE(context.save(nullptr));
+    ASSERT_EQ(saved.count(), 1);
+    const auto inserted = saved.at(0).at(0).value<QList<Event>>();
+    ASSERT_EQ(inserted.size(), 1);
+    EXPECT_GT(inserted.first().objectId, 0);
+    EXPECT_FLOAT_EQ(inserted.first().batteryLevel, 0.2f);
+    EXPECT_EQ(dates(reader->executeFetchRequest({})), (QList<double>{60}));
+    EXPECT_FALSE(context.hasChanges());
+
+    // A record handed out before the save can still be deleted by its temporary identity.
+    context.deleteObject(kept);
+    EXPECT_TRUE(context.executeFetchRequest({}).isEmpty()) << "pending delete hides the record";
+    EXPECT_EQ(reader->executeFetchRequest({}).size(), 1);
+    ASSERT_TRUE(context.save(nullptr));
+    EXPECT_TRUE(reader->executeFetchRequest({}).isEmpty());
+    EXPECT_EQ(context.savedCount(), 0);
+}
+
+TEST_F(EventStoreTest, PendingRecordsMergeIntoLimitedQueries) {
+    EventStore store(path());
+    ManagedObjectContext context(store);
+    for (double t : {10.0, 20.0, 30.0})
+        context.insertNewEvent(t, 0.5f, 1);
+    context.save(nullptr);
+    const QList<Event> all = context.executeFetchRequest({});
+    context.deleteObject(all.first()); // 30
+    context.insertNewEvent(25.0, 0.4f, 1);
+    EXPECT_EQ(dates(context.executeFetchRequest({std::nullopt, std::nullopt, false, 2})),
+              (QList<double>{25, 20}));
+}
+
+TEST_F(EventStoreTest, ValuesRoundTripWithFullPrecision) {
+    EventStore store(path());
+    ManagedObjectContext context(store);
+    const double date = 1765000000.123456;
+    context.insertNewEvent(date, 0.857142866f, 3);
+    context.save(nullptr);
+    const QList<Event> read = store.newReadContext()->executeFetchRequest({});
+    ASSERT_EQ(read.size(), 1);
+    EXPECT_EQ(read.first().creationDate, date);
+    EXPECT_EQ(read.first().batteryLevel, 0.857142866f);
+    EXPECT_EQ(read.first().batteryState, 3);
+}
+
+TEST_F(EventStoreTest, DamagedFileIsReportedAndLeftUntouched) {
+    const QByteArray garbage(8192, 'x');
+    writeFile(path(), garbage);
+    EventStore store(path());
+    EXPECT_FALSE(store.hasStore());
+    EXPECT_TRUE(store.openError().isError());
+    ManagedObjectContext context(store);
+    context.insertNewEvent(1.0, 0.5f, 1);
+    StoreError error;
+    EXPECT_FALSE(context.save(&error));
+    EXPECT_TRUE(error.isError());
+    EXPECT_TRUE(context.hasChanges()) << "a failed save keeps the pending records";
+    EXPECT_TRUE(store.newReadContext()->executeFetchRequest({}).isEmpty());
+
+    QFile file(path());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), garbage);
+}

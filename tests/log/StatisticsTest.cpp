@@ -1,0 +1,205 @@
+#include "BatteryLogHandler.h"
+#include "Device.h"
+#include "FakePowerSource.h"
+#include "ManagedObjectContext.h"
+#include "StatisticsFile.h"
+#include "StatisticsHandler.h"
+#include "StatisticsRange.h"
+#include "TestSupport.h"
+#include "UserDefaults.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+Event at(double t, float level) {
+    return Event{0, t, level, 1};
+}
+
+StatisticsRange stepped(float from, float to, double seconds) {
+    StatisticsRange range;
+    range.updateStatistics(at(1000.0, from));
+    range.updateStatistics(at(1000.0 + seconds, to));
+    return range;
+}
+} // namespace
+
+TEST(StatisticsRange, DrainingStepCountsLoadAndFallingRate) {
+    const StatisticsRange r = stepped(0.80f, 0.70f, 1800);
+    EXPECT_NEAR(r.loadCycles(), 0.10f, 1e-6);
+    EXPECT_NEAR(r.fallingSum(), -360.0f, 1e-3);
+    EXPECT_FLOAT_EQ(r.fallingSecs(), 1800.0f);
+    EXPECT_NEAR(r.avgFallingPerSec(), -0.2f, 1e-6);
+    EXPECT_FLOAT_EQ(r.raisingSum(), 0.0f);
+    EXPECT_FLOAT_EQ(r.avgRaisingPerSec(), 0.0f) << "no division by zero seconds";
+}
+
+TEST(StatisticsRange, ChargingStepQualifiesOnlyWhenFastAndShort) {
+    const StatisticsRange fast = stepped(0.50f, 0.60f, 1800);
+    EXPECT_NEAR(fast.raisingSum(), 360.0f, 1e-3);
+    EXPECT_FLOAT_EQ(fast.raisingSecs(), 1800.0f);
+    EXPECT_NEAR(fast.avgRaisingPerSec(), 0.2f, 1e-6);
+    EXPECT_FLOAT_EQ(fast.loadCycles(), 0.0f);
+
+    EXPECT_FLOAT_EQ(stepped(0.50f, 0.52f, 1800).raisingSecs(), 0.0f) << "0.04 per hour is too slow";
+    EXPECT_FLOAT_EQ(stepped(0.50f, 0.60f, 7200).raisingSecs(), 0.0f) << "two hours is a gap";
+}
+
+TEST(StatisticsRange, FallingStepsQualifyUpTo12Hours) {
+    EXPECT_FLOAT_EQ(stepped(0.9f, 0.5f, 43200).fallingSecs(), 43200.0f);
+    const StatisticsRange gap = stepped(0.9f, 0.5f, 43201);
+    EXPECT_FLOAT_EQ(gap.fallingSecs(), 0.0f);
+    EXPECT_NEAR(gap.loadCycles(), 0.4f, 1e-6) << "drops count whatever the time between";
+    const StatisticsRange flat = stepped(0.5f, 0.5f, 1200);
+    EXPECT_FLOAT_EQ(flat.fallingSecs() + flat.raisingSecs(), 0.0f) << "flat steps add nothing";
+    ASSERT_TRUE(flat.lastEvent());
+    EXPECT_DOUBLE_EQ(flat.lastEvent()->creationDate, 2200.0);
+}
+
+TEST(StatisticsRange, IgnoresLevelsOutsideZeroToOne) {
+    StatisticsRange r;
+    r.updateStatistics(at(0, 0.80f));
+    r.updateStatistics(at(600, -1.0f));
+    r.updateStatistics(at(900, 1.5f));
+    r.updateStatistics(at(1800, 0.70f));
+    EXPECT_NEAR(r.fallingSum(), -360.0f, 1e-3) << "the step spans the two valid samples";
+    EXPECT_NEAR(r.loadCycles(), 0.10f, 1e-6);
+}
+
+TEST(StatisticsRange, SamplesWithTheSameDateCannotPoisonTheTotals) {
+    StatisticsRange r;
+    r.updateStatistics(at(100, 0.8f));
+    r.updateStatistics(at(100, 0.7f)); // infinite rate
+    r.updateStatistics(at(100, 0.7f)); // 0/0
+    r.updateStatistics(at(1900, 0.6f));
+    EXPECT_TRUE(std::isfinite(r.fallingSum()));
+    EXPECT_NEAR(r.fallingSum(), -360.0f, 1e-3);
+    EXPECT_NEAR(r.loadCycles(), 0.2f, 1e-6);
+}
+
+TEST(StatisticsHandler, StateTexts) {
+    EXPECT_EQ(StatisticsHandler::formatBatteryState(0), QStringLiteral("Unknown"));
+    EXPECT_EQ(StatisticsHandler::formatBatteryState(1), QStringLiteral("on battery"));
+    EXPECT_EQ(StatisticsHandler::formatBatteryState(2), QStringLiteral("plugged in"));
+    EXPECT_EQ(StatisticsHandler::formatBatteryState(3), QStringLiteral("fully charged"));
+    EXPECT_EQ(StatisticsHandler::formatBatteryState(7), QString());
+}
+
+namespace {
+class OverallStatisticsTest : public ::testing::Test {
+protected:
+    FakeClock clock;
+    TemporaryHome home;
+    FakePowerSource* battery = new FakePowerSource;
+    Device device{std::unique_ptr<PowerSource>(battery), 60000};
+    UserDefaults defaults{home.configDir() + "/Ampelio.ini"};
+    QString plist() const { return home.dataDir() + "/Statistics.plist"; }
+
+    std::unique_ptr<BatteryLogHandler> makeHandler() {
+        return std::make_unique<BatteryLogHandler>(device, home.dataDir(), defaults);
+    }
+};
+} // namespace
+
+TEST_F(OverallStatisticsTest, TotalsPersistAcrossARestartAndFindTheLastSample) {
+    {
+        LogCapture log;
+        auto handler = makeHandler();
+        EXPECT_TRUE(log.contains(QStringLiteral("Couldn't read Statistics.plist:")));
+        EXPECT_TRUE(log.contains(QStringLiteral("First run?")));
+        battery->currentState = BatteryStateUnplugged;
+        battery->platformLevel = 0.8f;
+        handler->addEvent();
+        clock.advance(1800);
+        battery->platformLevel = 0.7f;
+        handler->addEvent();
+        EXPECT_NEAR(handler->statisticsRange().fallingSum(), -360.0f, 1e-3);
+    }
+    QFile file(plist());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray xml = file.readAll();
+    EXPECT_TRUE(xml.startsWith("<?xml")) << xml.constData();
+    EXPECT_TRUE(xml.contains("<key>fallingSecs</key>"));
+
+    clock.advance(1); // the last sample now lies in the past
+    LogCapture log;
+    auto handler = makeHandler();
+    EXPECT_FALSE(log.contains(QStringLiteral("Couldn't read")));
+    EXPECT_FALSE(log.contains(QStringLiteral("Warning - Retrieved")));
+    const StatisticsRange& r = handler->statisticsRange();
+    EXPECT_FLOAT_EQ(r.fallingSecs(), 1800.0f);
+    EXPECT_NEAR(r.fallingSum(), -360.0f, 1e-3);
+    EXPECT_NEAR(r.loadCycles(), 0.1f, 1e-6);
+    ASSERT_TRUE(r.lastEvent());
+    EXPECT_FLOAT_EQ(r.lastEvent()->batteryLevel, 0.7f);
+
+    // The next sample continues from the stored one.
+    clock.advance(1799);
+    battery->platformLevel = 0.6f;
+    handler->addEvent();
+    EXPECT_FLOAT_EQ(handler->statisticsRange().fallingSecs(), 3600.0f);
+}
+
+TEST_F(OverallStatisticsTest, FloatValuesRoundTripExactly) {
+    StatisticsRange written;
+    written.setLoadCycles(123.456789f);
+    written.setFallingSum(-0.1f);
+    written.setRaisingSecs(16777217.0f);
+    ASSERT_TRUE(StatisticsFile::write(plist(), written));
+    StatisticsRange read;
+    ASSERT_TRUE(StatisticsFile::read(plist(), read));
+    EXPECT_EQ(read.loadCycles(), written.loadCycles());
+    EXPECT_EQ(read.fallingSum(), written.fallingSum());
+    EXPECT_EQ(read.raisingSecs(), written.raisingSecs());
+}
+
+TEST_F(OverallStatisticsTest, DamagedFileIsKeptAsideAndNotOverwritten) {
+    const QByteArray damaged = "<?xml version=\"1.0\"?><plist><dict><key>loadCycles</key><real>1";
+    writeFile(plist(), damaged);
+    {
+        LogCapture log;
+        auto handler = makeHandler();
+        EXPECT_TRUE(log.contains(QStringLiteral("Couldn't read Statistics.plist:")));
+        EXPECT_FLOAT_EQ(handler->statisticsRange().loadCycles(), 0.0f);
+        battery->platformLevel = 0.5f;
+        handler->addEvent();
+    }
+    const QStringList aside =
+        QDir(home.dataDir()).entryList({QStringLiteral("Statistics.plist.damaged-*")});
+    ASSERT_EQ(aside.size(), 1);
+    QFile kept(home.dataDir() + "/" + aside.first());
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), damaged);
+    EXPECT_TRUE(QFile::exists(plist())) << "a fresh file is written at the next kept sample";
+}
+
+TEST_F(OverallStatisticsTest, WrongTypesAndMissingKeysReadAsZero) {
+    writeFile(plist(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                       "<key>loadCycles</key><integer>3</integer>"
+                       "<key>fallingSum</key><string>lots</string>"
+                       "</dict></plist>\n");
+    auto handler = makeHandler();
+    EXPECT_FLOAT_EQ(handler->statisticsRange().loadCycles(), 3.0f);
+    EXPECT_FLOAT_EQ(handler->statisticsRange().fallingSum(), 0.0f);
+    EXPECT_FLOAT_EQ(handler->statisticsRange().raisingSecs(), 0.0f);
+}
+
+TEST_F(OverallStatisticsTest, PeriodRangesFeedTheWindowOldestFirst) {
+    auto handler = makeHandler();
+    EXPECT_FALSE(StatisticsHandler::getLastHour(*handler)->lastEvent()) << "empty window";
+    ManagedObjectContext* context = handler->managedObjectContext();
+    context->insertNewEvent(clock.now() - 7200, 0.95f, 1); // outside the hour
+    context->insertNewEvent(clock.now() - 3000, 0.90f, 1);
+    context->insertNewEvent(clock.now() - 1200, 0.80f, 1);
+    context->save(nullptr);
+    const auto hour = StatisticsHandler::getLastHour(*handler);
+    EXPECT_NEAR(hour->loadCycles(), 0.1f, 1e-6);
+    EXPECT_FLOAT_EQ(hour->fallingSecs(), 1800.0f);
+    ASSERT_TRUE(hour->lastEvent());
+    EXPECT_FLOAT_EQ(hour->lastEvent()->batteryLevel, 0.80f);
+    EXPECT_NEAR(StatisticsHandler::getLastDay(*handler)->loadCycles(), 0.15f, 1e-6);
+}

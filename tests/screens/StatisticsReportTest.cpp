@@ -1,0 +1,130 @@
+#include "StatisticsReport.h"
+#include "BatteryLogHandler.h"
+#include "Device.h"
+#include "FakePowerSource.h"
+#include "ManagedObjectContext.h"
+#include "TestSupport.h"
+#include "UIDeviceHardware.h"
+#include "UserDefaults.h"
+
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+class StatisticsReportTest : public ::testing::Test {
+protected:
+    FakeClock clock;
+    TemporaryHome home;
+    FakePowerSource* battery = new FakePowerSource;
+    Device device{std::unique_ptr<PowerSource>(battery), 60000};
+    UserDefaults defaults{home.configDir() + "/Ampelio.ini"};
+    BatteryLogHandler handler{device, home.dataDir(), defaults};
+    UIDeviceHardware hardware{*battery, 320};
+    StatisticsReport report{handler, hardware};
+
+    QStringList labels() const {
+        QStringList out;
+        for (const auto& entry : report.hardwareEntries())
+            out.append(entry.first);
+        return out;
+    }
+    QString value(const QString& label) const {
+        for (const auto& entry : report.hardwareEntries())
+            if (entry.first == label)
+                return entry.second;
+        return QStringLiteral("<absent>");
+    }
+};
+} // namespace
+
+TEST_F(StatisticsReportTest, PeriodValuesAndDurationsOfAFullBattery) {
+    ManagedObjectContext* context = handler.managedObjectContext();
+    context->insertNewEvent(clock.now() - 3 * 86400, 0.95f, 1); // only in the month and week
+    context->insertNewEvent(clock.now() - 3600, 0.8f, 1);
+    context->insertNewEvent(clock.now() - 1800, 0.7f, 1); // -0.2 per hour
+    context->save(nullptr);
+
+    report.buildRows();
+    ASSERT_EQ(report.statisticsEntries().size(), 5) << "no energy row without a known energy";
+    LogCapture log;
+    report.updateData();
+    EXPECT_TRUE(log.contains("Took ")) << "the update logs its duration";
+    const auto& rows = report.statisticsEntries();
+    EXPECT_EQ(rows[StatisticsReport::LoadCycles],
+              (QStringList{"Load Cycles", "0.0", "0.3", "0.3", "0.1"}));
+    EXPECT_EQ(rows[StatisticsReport::TimeDraining][4], "30 minutes");
+    EXPECT_EQ(rows[StatisticsReport::AverageFullDrain][4], "5.0 hours")
+        << "1 / (-0.2 / 3600) = -18000 s";
+    EXPECT_EQ(rows[StatisticsReport::AverageFullCharge][4], "")
+        << "no charging: the text stays empty";
+    EXPECT_EQ(rows[StatisticsReport::AverageFullDrain][1], "")
+        << "the overall totals are still zero";
+}
+
+TEST_F(StatisticsReportTest, EnergyRowUsesTheCapacityAndVoltageKnownAtLoad) {
+    battery->voltage = 3.7;
+    battery->table.insert(PowerSource::MaxCapacity, 1400); // 5180 mWh
+    handler.statisticsRange().setLoadCycles(12.3f);
+    report.buildRows();
+    report.updateData();
+    ASSERT_EQ(report.statisticsEntries().size(), 6);
+    EXPECT_EQ(report.statisticsEntries()[StatisticsReport::WattHours][1], "63.71 Wh");
+    EXPECT_EQ(report.statisticsEntries()[StatisticsReport::WattHours][0], "Batt. Watt hours");
+}
+
+TEST_F(StatisticsReportTest, HardwareReportInOrderWithEveryReading) {
+    battery->table = {{PowerSource::Voltage, 3850},     {PowerSource::CurrentCapacity, 1000},
+                      {PowerSource::MaxCapacity, 2000}, {PowerSource::DesignCapacity, 2500},
+                      {PowerSource::Amperage, 0},       {PowerSource::InstantAmperage, -400},
+                      {PowerSource::BootVoltage, 3700}, {PowerSource::CycleCount, 321},
+                      {PowerSource::Temperature, 2950}};
+    report.updateData();
+    EXPECT_EQ(
+        labels(),
+        (QStringList{"Voltage", "Current Capacity", "Max Capacity", "Design Capacity", "Charge",
+                     "Health", "conn. Charger Capacity", "Flow from Battery", "Current Power Use",
+                     "Current Power Use", "Boot Voltage", "Cycle Count", "Temperature"}));
+    const auto& entries = report.hardwareEntries();
+    EXPECT_EQ(entries[0].second, "3.85 V");
+    EXPECT_EQ(entries[1].second, "1000 mAh");
+    EXPECT_EQ(entries[4].second, "50.00%");
+    EXPECT_EQ(entries[5].second, "80.00%");
+    EXPECT_EQ(entries[6].second, "   0 mA");
+    EXPECT_EQ(entries[7].second, " 400 mA");
+    EXPECT_EQ(entries[8].second, " 400 mA");
+    EXPECT_EQ(entries[9].second, "1.54 W");
+    EXPECT_EQ(entries[10].second, "3.70 V");
+    EXPECT_EQ(entries[11].second, "321 cycles");
+    EXPECT_EQ(entries[12].second, "29.5 C");
+}
+
+TEST_F(StatisticsReportTest, PercentBatteriesAndMissingReadingsLeaveRowsOut) {
+    battery->table = {{PowerSource::MaxCapacity, 100},
+                      {PowerSource::CurrentCapacity, 87},
+                      {PowerSource::InstantAmperage, 0}};
+    report.updateData();
+    EXPECT_EQ(labels(), QStringList{"Charge"}) << "no capacities, health, flow or power rows";
+    EXPECT_EQ(value("Charge"), "87.00%");
+
+    // Charging near full: the charger's current is not all going into the battery.
+    battery->table = {{PowerSource::MaxCapacity, 2000},
+                      {PowerSource::CurrentCapacity, 1960},
+                      {PowerSource::Amperage, 500},
+                      {PowerSource::InstantAmperage, 200}};
+    report.updateData();
+    EXPECT_EQ(value("Flow to Battery"), " 200 mA");
+    EXPECT_EQ(value("Current Power Use"), "<absent>") << "98 % charged while the charger supplies";
+    EXPECT_EQ(value("Health"), "<absent>") << "no design capacity to compare with";
+}
+
+TEST_F(StatisticsReportTest, TextListsEverySection) {
+    battery->table = {{PowerSource::Voltage, 3850}};
+    report.buildRows();
+    report.updateData();
+    const QString text = report.toText();
+    for (const char* header : {"Overall\n", "Last Month\n", "Last Week\n", "Last 24 hours\n",
+                               "Battery Hardware Report\n"})
+        EXPECT_TRUE(text.contains(header)) << header;
+    EXPECT_TRUE(text.contains(QRegularExpression("  Voltage +3.85 V\n")));
+}
