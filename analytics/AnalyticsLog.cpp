@@ -40,6 +40,9 @@ QString AnalyticsLog::describeDate(std::optional<double> secondsSinceEpoch) {
 QString AnalyticsLog::describe(const QVariant& value) {
     if (!value.isValid() || value.isNull())
         return QStringLiteral("(null)");
+    // Booleans read as numbers, as the collector has always received them.
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
     if (value.typeId() == QMetaType::QVariantMap) {
         const QVariantMap map = value.toMap();
         QStringList entries;

@@ -225,3 +225,23 @@ TEST_F(Report, MatchesTheGoldenFile) {
     EXPECT_EQ(report.toHex(' '), expected.toHex(' '));
     EXPECT_TRUE(ReportDecoder::decode(expected).ok);
 }
+
+TEST(ReportDecoderTest, RefusesDamagedReports) {
+    QFile golden(goldenPath);
+    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
+    const QByteArray report = golden.readAll();
+
+    QByteArray flipped = report;
+    flipped[40] = static_cast<char>(flipped[40] ^ 0x01);
+    const auto changed = ReportDecoder::decode(flipped);
+    EXPECT_TRUE(changed.ok);
+    EXPECT_FALSE(changed.checksumValid);
+
+    const auto cut = ReportDecoder::decode(report.left(report.size() - 10));
+    EXPECT_FALSE(cut.ok);
+    EXPECT_FALSE(cut.error.isEmpty());
+
+    const auto padded = ReportDecoder::decode(report.left(report.size() - 4) + QByteArray(3, '\0') +
+                                              report.right(4));
+    EXPECT_FALSE(padded.ok) << "bytes after the last session are an error, not ignored";
+}

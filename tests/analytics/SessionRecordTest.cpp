@@ -1,5 +1,6 @@
 #include "AnalyticsAutoIncrement.h"
 #include "AnalyticsLimits.h"
+#include "AnalyticsLog.h"
 #include "AnalyticsTestSupport.h"
 
 #include <QDateTime>
@@ -228,4 +229,26 @@ TEST_F(UserProperties, GenderUserIdAndLocation) {
     // Far beyond the 32-bit range of the truncation: held at its end, not undefined.
     session->setLatitude(0, 0, 1e12f, 0);
     EXPECT_NEAR(session->accuracy(), 2147483.647, 1.0);
+}
+
+class LargeMemoryFacts : public FixedDeviceFacts {
+public:
+    std::optional<MemoryStatistics> memory() const override {
+        return MemoryStatistics{6ull << 30, 8ull << 30, 1ull << 30, 1ull << 29};
+    }
+    std::optional<qint64> bootTime() const override { return std::nullopt; }
+};
+
+TEST_F(UserProperties, MeasurementsPastFourGiBAreNotWrapped) {
+    AnalyticsDeviceFacts::setCurrent(std::make_unique<LargeMemoryFacts>());
+    LogCapture log;
+    AnalyticsLog::setLevel(2);
+    auto session = newSession();
+    AnalyticsLog::setLevel(1);
+    EXPECT_EQ(session->sessionParams().value(QStringLiteral("memory.used.active.start")),
+              QStringLiteral("8589934592"));
+    EXPECT_EQ(session->sessionParams().value(QStringLiteral("memory.total")),
+              QStringLiteral("16642998272"));
+    EXPECT_EQ(session->sessionParams().value(QStringLiteral("boot.time")), QStringLiteral("0"));
+    EXPECT_TRUE(log.contains(QStringLiteral("Failed to get last boot time")));
 }
