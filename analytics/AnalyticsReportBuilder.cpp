@@ -36,26 +36,23 @@ void appendHeader(const AnalyticsSession& current, QByteArray& data) {
     P::appendString(current.appVersion(), data);
 }
 
+// One identifier entry written as a string, when the identifier exists.
+int appendStringIdentifier(int type, const char* label, const QString& value, QByteArray& entries) {
+    if (value.isEmpty())
+        return 0;
+    ANALYTICS_LOG(Exactly3, "AnalyticsSession: ID Type [%d] %s [%s]", type, label,
+                  qUtf8Printable(value));
+    P::appendUshort(type, entries);
+    P::appendString(value, entries);
+    return 1;
+}
+
 void appendIdentifiers(QByteArray& data) {
     const AnalyticsDeviceFacts& facts = AnalyticsDeviceFacts::current();
     QByteArray entries;
-    int count = 0;
-    const QString advertising = facts.advertisingIdentifier();
-    if (!advertising.isEmpty()) {
-        ANALYTICS_LOG(Exactly3, "AnalyticsSession: ID Type [%d] Ad ID [%s]", AdvertisingId,
-                      qUtf8Printable(advertising));
-        P::appendUshort(AdvertisingId, entries);
-        P::appendString(advertising, entries);
-        ++count;
-    }
-    const QString vendor = facts.vendorIdentifier();
-    if (!vendor.isEmpty()) {
-        ANALYTICS_LOG(Exactly3, "AnalyticsSession: ID Type [%d] vendor ID [%s]", VendorId,
-                      qUtf8Printable(vendor));
-        P::appendUshort(VendorId, entries);
-        P::appendString(vendor, entries);
-        ++count;
-    }
+    int count =
+        appendStringIdentifier(AdvertisingId, "Ad ID", facts.advertisingIdentifier(), entries);
+    count += appendStringIdentifier(VendorId, "vendor ID", facts.vendorIdentifier(), entries);
     const QString address = AnalyticsGlobalVariableStorage::sharedInstance().macAddressEnabled()
                                 ? facts.hardwareAddress()
                                 : QString();

@@ -155,14 +155,8 @@ void AnalyticsSession::recordError(const QString& errorId, const QString& messag
                                    const QByteArray& liveReport) {
     const QString text =
         exception ? joined(exception->name, exception->reason) : QStringLiteral("nil");
-    ANALYTICS_LOG(AtLeast2,
-                  "AnalyticsSession: Recording error id[%s] with message[%s] and exception[%s]",
-                  qUtf8Printable(errorId), qUtf8Printable(message), qUtf8Printable(text));
-    recordError(errorId, message, text, AnalyticsError::Exception, liveReport);
-    ANALYTICS_LOG(
-        AtLeast2,
-        "AnalyticsSession: Recording error id[%s] with message[%s] and exception[%s] complete",
-        qUtf8Printable(errorId), qUtf8Printable(message), qUtf8Printable(text));
+    recordDescribedError("exception", errorId, message, text, AnalyticsError::Exception,
+                         liveReport);
 }
 
 void AnalyticsSession::recordError(const QString& errorId, const QString& message,
@@ -170,14 +164,18 @@ void AnalyticsSession::recordError(const QString& errorId, const QString& messag
                                    const QByteArray& liveReport) {
     const QString text = error ? joined(error->localizedDescription, error->localizedFailureReason)
                                : QStringLiteral("nil");
+    recordDescribedError("error", errorId, message, text, AnalyticsError::ErrorObject, liveReport);
+}
+
+void AnalyticsSession::recordDescribedError(const char* kind, const QString& errorId,
+                                            const QString& message, const QString& text,
+                                            int errorType, const QByteArray& liveReport) {
+    ANALYTICS_LOG(AtLeast2, "AnalyticsSession: Recording error id[%s] with message[%s] and %s[%s]",
+                  qUtf8Printable(errorId), qUtf8Printable(message), kind, qUtf8Printable(text));
+    recordError(errorId, message, text, errorType, liveReport);
     ANALYTICS_LOG(AtLeast2,
-                  "AnalyticsSession: Recording error id[%s] with message[%s] and error[%s]",
-                  qUtf8Printable(errorId), qUtf8Printable(message), qUtf8Printable(text));
-    recordError(errorId, message, text, AnalyticsError::ErrorObject, liveReport);
-    ANALYTICS_LOG(
-        AtLeast2,
-        "AnalyticsSession: Recording error id[%s] with message[%s] and error[%s] complete",
-        qUtf8Printable(errorId), qUtf8Printable(message), qUtf8Printable(text));
+                  "AnalyticsSession: Recording error id[%s] with message[%s] and %s[%s] complete",
+                  qUtf8Printable(errorId), qUtf8Printable(message), kind, qUtf8Printable(text));
 }
 
 void AnalyticsSession::recordError(const QString& errorId, const QString& message,

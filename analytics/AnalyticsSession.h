@@ -127,6 +127,8 @@ private:
     explicit AnalyticsSession(Restored) {}
 
     bool refuseEvent(const QString& name, const QVariantMap& parameters);
+    void recordDescribedError(const char* kind, const QString& errorId, const QString& message,
+                              const QString& text, int errorType, const QByteArray& liveReport);
 
     QString apiKey_;
     QString appVersion_;
