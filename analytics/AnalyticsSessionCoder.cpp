@@ -69,13 +69,21 @@ QVariantMap AnalyticsSessionCoder::encode(const AnalyticsSession& s) {
     return out;
 }
 
+bool AnalyticsSessionCoder::isOtherVersion(const QVariant& stored) {
+    const QVariantMap map = stored.toMap();
+    AnalyticsStoredValue in(map);
+    const qint64 version = in.integer(QStringLiteral("serializationVersion")).value_or(0);
+    return in.isClass("AnalyticsSession") && version > 0 &&
+           version != AnalyticsSession::SERIALIZATION_VERSION;
+}
+
 std::unique_ptr<AnalyticsSession> AnalyticsSessionCoder::decode(const QVariant& stored) {
     const QVariantMap map = stored.toMap();
     AnalyticsStoredValue in(map);
     if (stored.typeId() != QMetaType::QVariantMap || !in.isClass("AnalyticsSession"))
         return nullptr;
     const qint64 version = in.integer(QStringLiteral("serializationVersion")).value_or(0);
-    if (version > 0 && version != AnalyticsSession::SERIALIZATION_VERSION) {
+    if (isOtherVersion(stored)) {
         ANALYTICS_LOG(AtLeast2,
                       "AnalyticsSession: stored session of serialization version %lld rejected",
                       version);

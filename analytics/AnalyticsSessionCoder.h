@@ -12,4 +12,6 @@ public:
     static QVariantMap encode(const AnalyticsSession& session);
     // Nothing when the value is not a session record or is of another serialization version.
     static std::unique_ptr<AnalyticsSession> decode(const QVariant& stored);
+    // A session record written by another serialization version: rejected, but not damaged.
+    static bool isOtherVersion(const QVariant& stored);
 };

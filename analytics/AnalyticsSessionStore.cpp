@@ -16,6 +16,13 @@ QString fileName(const char* format, const QString& apiKey) {
                              static_cast<qint32>(AnalyticsUtil::keyHash(apiKey)),
                              qUtf8Printable(QString::number(ANALYTICS_AGENT_VERSION)));
 }
+// A file we cannot trust is worth less than the disk space it takes.
+void discardDamagedFile(const QString& path, const QString& reason) {
+    QFile::remove(path);
+    AnalyticsUtil::handleException(AnalyticsException{QStringLiteral("AnalyticsArchiveException"),
+                                                      reason + QStringLiteral(", file deleted"),
+                                                      path});
+}
 } // namespace
 
 QString AnalyticsSessionStore::currentSessionFilePath(const QString& apiKey) {
@@ -34,7 +41,12 @@ void AnalyticsSessionStore::saveToDisk(const AnalyticsSession& session) {
 std::unique_ptr<AnalyticsSession> AnalyticsSessionStore::loadCurrentSession(const QString& apiKey) {
     const QString path = currentSessionFilePath(apiKey);
     const auto stored = AnalyticsUtil::safeUnarchiveObjectWithFile(path);
-    return stored ? AnalyticsSessionCoder::decode(*stored) : nullptr;
+    if (!stored)
+        return nullptr;
+    auto session = AnalyticsSessionCoder::decode(*stored);
+    if (!session && !AnalyticsSessionCoder::isOtherVersion(*stored))
+        discardDamagedFile(path, QStringLiteral("the current session is not a session record"));
+    return session;
 }
 
 void AnalyticsSessionStore::removeCurrentSessionFile(const QString& apiKey) {
@@ -56,11 +68,7 @@ QList<QByteArray> AnalyticsSessionStore::savedSessions(const QString& apiKey) {
         blocks.append(item.toByteArray());
     }
     if (!isList || blocks.size() != stored->toList().size()) {
-        // A list we cannot trust is worth less than the disk space it takes.
-        QFile::remove(path);
-        AnalyticsUtil::handleException(AnalyticsException{
-            QStringLiteral("AnalyticsArchiveException"),
-            QStringLiteral("saved sessions are not a list of session blocks, file deleted"), path});
+        discardDamagedFile(path, QStringLiteral("saved sessions are not a list of session blocks"));
         return {};
     }
     return blocks;

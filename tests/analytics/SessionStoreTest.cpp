@@ -105,6 +105,8 @@ TEST_F(SessionStore, OtherSerializationVersionsAreRejected) {
     writeFile(AnalyticsSessionStore::currentSessionFilePath(KEY),
               AnalyticsPropertyList::toBinary(stored));
     EXPECT_FALSE(AnalyticsSessionStore::loadCurrentSession(KEY));
+    EXPECT_TRUE(QFileInfo::exists(AnalyticsSessionStore::currentSessionFilePath(KEY)))
+        << "rejected, not damaged";
 
     stored.insert(QStringLiteral("serializationVersion"), 0);
     writeFile(AnalyticsSessionStore::currentSessionFilePath(KEY),
@@ -115,6 +117,12 @@ TEST_F(SessionStore, OtherSerializationVersionsAreRejected) {
 TEST_F(SessionStore, ACorruptCurrentRecordIsDeleted) {
     const QString path = AnalyticsSessionStore::currentSessionFilePath(KEY);
     writeFile(path, QByteArray("bplist00\x01\x02", 10));
+    EXPECT_FALSE(AnalyticsSessionStore::loadCurrentSession(KEY));
+    EXPECT_FALSE(QFileInfo::exists(path));
+
+    QVariantMap wrongTypes = AnalyticsSessionCoder::encode(*newSession());
+    wrongTypes.insert(QStringLiteral("startTime"), QStringLiteral("yesterday"));
+    writeFile(path, AnalyticsPropertyList::toBinary(wrongTypes));
     EXPECT_FALSE(AnalyticsSessionStore::loadCurrentSession(KEY));
     EXPECT_FALSE(QFileInfo::exists(path));
 }
