@@ -1,5 +1,6 @@
 #include "AnalyticsAutoIncrement.h"
 #include "AnalyticsGlobalVariableStorage.h"
+#include "AnalyticsLog.h"
 #include "AnalyticsPropertyList.h"
 #include "AnalyticsProtocolData.h"
 #include "AnalyticsReportBuilder.h"
@@ -244,4 +245,23 @@ TEST(ReportDecoderTest, RefusesDamagedReports) {
     const auto padded = ReportDecoder::decode(report.left(report.size() - 4) + QByteArray(3, '\0') +
                                               report.right(4));
     EXPECT_FALSE(padded.ok) << "bytes after the last session are an error, not ignored";
+}
+
+TEST_F(Report, TheVerboseLevelTracesEveryStepWithoutChangingTheBytes) {
+    const auto s = goldenSession();
+    const QByteArray quiet = AnalyticsReportBuilder::dataForSessions(*s, {s.get()});
+    AnalyticsLog::setLevel(3);
+    LogCapture log;
+    const QByteArray traced = AnalyticsReportBuilder::dataForSessions(*s, {s.get()});
+    AnalyticsLog::setLevel(1);
+    EXPECT_EQ(traced, quiet);
+    for (const char* step :
+         {"AnalyticsSession: Creating HTTP data from sessions",
+          "AnalyticsSession: protocol[27] platform[2] agent[122]",
+          "AnalyticsSession: ID Type [6] vendor ID [6F1C2D3E-4A5B-4C6D-8E7F-90A1B2C3D4E5]",
+          "AnalyticsSession: property[scr.width] value[320]", "AnalyticsSession: sessionCount[1]",
+          "AnalyticsSession: eventLogs[2]", "AnalyticsEvent: parameter[rows] value[42]",
+          "AnalyticsSession: totalErrors[1] loggedErrors[1]",
+          "AnalyticsSession: sessions data checksum ["})
+        EXPECT_TRUE(log.contains(QString::fromLatin1(step))) << step;
 }

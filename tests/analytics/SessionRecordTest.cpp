@@ -252,3 +252,26 @@ TEST_F(UserProperties, MeasurementsPastFourGiBAreNotWrapped) {
     EXPECT_EQ(session->sessionParams().value(QStringLiteral("boot.time")), QStringLiteral("0"));
     EXPECT_TRUE(log.contains(QStringLiteral("Failed to get last boot time")));
 }
+
+using SessionLogging = AnalyticsTest;
+
+TEST_F(SessionLogging, EachMessageShowsFromItsOwnLevel) {
+    auto session = newSession();
+    const QString refused = QStringLiteral("Not logging Event eventName[]");
+    const QString debug = QStringLiteral("AnalyticsSession: Attempting to record Event");
+    const QString verbose = QStringLiteral("AnalyticsEvent: initWithName eventLogId[");
+    for (int level : {1, 2, 3, 4}) {
+        AnalyticsLog::setLevel(level);
+        LogCapture log;
+        session->recordEvent(QString());
+        session->recordEvent(QStringLiteral("shown"));
+        EXPECT_TRUE(log.contains(refused)) << "level " << level;
+        EXPECT_EQ(log.contains(debug), level >= 2) << "level " << level;
+        EXPECT_EQ(log.contains(verbose), level == 3) << "level " << level;
+    }
+    AnalyticsLog::setLevel(0);
+    LogCapture silent;
+    session->recordEvent(QString());
+    EXPECT_TRUE(silent.lines().isEmpty());
+    AnalyticsLog::setLevel(1);
+}
