@@ -98,3 +98,19 @@ void ManagedObjectContext::forEachSavedNewestFirst(
 qint64 ManagedObjectContext::savedCount() {
     return store_.mainConnection().count();
 }
+
+QList<Event> ManagedObjectContext::savedPage(qint64 offset, int limit) {
+    return store_.mainConnection().page(offset, limit);
+}
+
+QList<Event> ManagedObjectContext::savedOlderThan(const Event& anchor, int limit) {
+    return store_.mainConnection().olderThan(anchor, limit);
+}
+
+QList<Event> ManagedObjectContext::savedNewerThan(const Event& anchor, int limit) {
+    return store_.mainConnection().newerThan(anchor, limit);
+}
+
+qint64 ManagedObjectContext::savedPositionOf(const Event& event) {
+    return store_.mainConnection().positionOf(event);
+}

@@ -35,6 +35,12 @@ public:
     // Saved records only, newest first, until the visitor returns false.
     void forEachSavedNewestFirst(const std::function<bool(const Event&)>& visitor);
     qint64 savedCount();
+    // Saved records by position in newest-first order (date, then row id), for lists that
+    // page through the whole log.
+    QList<Event> savedPage(qint64 offset, int limit);
+    QList<Event> savedOlderThan(const Event& anchor, int limit);
+    QList<Event> savedNewerThan(const Event& anchor, int limit);
+    qint64 savedPositionOf(const Event& event);
 
     void lock() { mutex_.lock(); }
     void unlock() { mutex_.unlock(); }

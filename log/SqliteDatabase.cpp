@@ -4,8 +4,21 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace {
-enum StatementIndex { InsertStatement = 8, DeleteStatement, CountStatement, AllStatement };
+enum StatementIndex {
+    InsertStatement = 8,
+    DeleteStatement,
+    CountStatement,
+    AllStatement,
+    PageStatement,
+    OlderStatement,
+    NewerStatement,
+    PositionStatement,
+};
+
+#define EVENT_COLUMNS "SELECT id, creation_date, battery_level, battery_state FROM events "
 
 // The eight fetch forms: bit 0 lower bound, bit 1 upper bound, bit 2 ascending.
 const char* const fetchSql[8] = {
@@ -34,6 +47,19 @@ Event readRow(sqlite3_stmt* stmt) {
     event.batteryLevel = static_cast<float>(sqlite3_column_double(stmt, 2));
     event.batteryState = sqlite3_column_int(stmt, 3);
     return event;
+}
+
+// Steps a bound statement to the end; a failed step yields no records at all, never a part.
+QList<Event> collect(sqlite3_stmt* stmt, sqlite3* db) {
+    QList<Event> result;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        result.append(readRow(stmt));
+    if (rc != SQLITE_DONE) {
+        qWarning("Store query failed: %s", sqlite3_errmsg(db));
+        result.clear();
+    }
+    return result;
 }
 
 // Resets a statement when leaving scope so its read transaction never outlives the call.
@@ -119,29 +145,69 @@ sqlite3_stmt* SqliteDatabase::statement(int index, const char* sql) {
 }
 
 QList<Event> SqliteDatabase::fetch(const FetchRequest& request) {
-    QList<Event> result;
     const int form =
         (request.after ? 1 : 0) | (request.before ? 2 : 0) | (request.ascending ? 4 : 0);
     sqlite3_stmt* stmt = statement(form, fetchSql[form]);
     if (!stmt)
-        return result;
+        return {};
     StatementReset reset{stmt};
     if (request.after)
         sqlite3_bind_double(stmt, 1, *request.after);
     if (request.before)
         sqlite3_bind_double(stmt, 2, *request.before);
     sqlite3_bind_int64(stmt, 3, request.limit > 0 ? request.limit : -1);
-    if (request.limit > 0)
-        result.reserve(std::min(request.limit, 4096));
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-        result.append(readRow(stmt));
-    // A failed query counts as no records at all, never as a partial answer.
-    if (rc != SQLITE_DONE) {
-        qWarning("Store query failed: %s", sqlite3_errmsg(db_));
-        result.clear();
-    }
+    return collect(stmt, db_);
+}
+
+QList<Event> SqliteDatabase::page(qint64 offset, int limit) {
+    sqlite3_stmt* stmt = statement(PageStatement, EVENT_COLUMNS
+                                   "ORDER BY creation_date DESC, id DESC LIMIT ?2 OFFSET ?1");
+    if (!stmt)
+        return {};
+    StatementReset reset{stmt};
+    sqlite3_bind_int64(stmt, 1, offset);
+    sqlite3_bind_int(stmt, 2, limit);
+    return collect(stmt, db_);
+}
+
+// Row values follow the (creation_date, rowid) order of the date index, so these are range scans.
+QList<Event> SqliteDatabase::olderThan(const Event& anchor, int limit) {
+    sqlite3_stmt* stmt =
+        statement(OlderStatement, EVENT_COLUMNS "WHERE (creation_date, id) < (?1, ?2) "
+                                                "ORDER BY creation_date DESC, id DESC LIMIT ?3");
+    if (!stmt)
+        return {};
+    StatementReset reset{stmt};
+    sqlite3_bind_double(stmt, 1, anchor.creationDate);
+    sqlite3_bind_int64(stmt, 2, anchor.objectId);
+    sqlite3_bind_int(stmt, 3, limit);
+    return collect(stmt, db_);
+}
+
+QList<Event> SqliteDatabase::newerThan(const Event& anchor, int limit) {
+    sqlite3_stmt* stmt =
+        statement(NewerStatement, EVENT_COLUMNS "WHERE (creation_date, id) > (?1, ?2) "
+                                                "ORDER BY creation_date ASC, id ASC LIMIT ?3");
+    if (!stmt)
+        return {};
+    StatementReset reset{stmt};
+    sqlite3_bind_double(stmt, 1, anchor.creationDate);
+    sqlite3_bind_int64(stmt, 2, anchor.objectId);
+    sqlite3_bind_int(stmt, 3, limit);
+    QList<Event> result = collect(stmt, db_);
+    std::reverse(result.begin(), result.end());
     return result;
+}
+
+qint64 SqliteDatabase::positionOf(const Event& event) {
+    sqlite3_stmt* stmt = statement(
+        PositionStatement, "SELECT count(*) FROM events WHERE (creation_date, id) > (?1, ?2)");
+    if (!stmt)
+        return 0;
+    StatementReset reset{stmt};
+    sqlite3_bind_double(stmt, 1, event.creationDate);
+    sqlite3_bind_int64(stmt, 2, event.objectId);
+    return sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : 0;
 }
 
 void SqliteDatabase::forEachNewestFirst(const std::function<bool(const Event&)>& visitor) {

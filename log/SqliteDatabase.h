@@ -31,6 +31,12 @@ public:
     // Walks every record, newest first (date, then row id), until the visitor returns false.
     void forEachNewestFirst(const std::function<bool(const Event&)>& visitor);
     qint64 count();
+    // Positional access in newest-first order (date, then row id), for lists over the whole log.
+    QList<Event> page(qint64 offset, int limit);
+    QList<Event> olderThan(const Event& anchor, int limit);
+    QList<Event> newerThan(const Event& anchor, int limit);
+    // How many saved records come before the event in newest-first order.
+    qint64 positionOf(const Event& event);
 
     // Writes inserts and deletes in one transaction; on failure nothing is written.
     // Inserted events get their row ids.
@@ -45,5 +51,5 @@ private:
     QString path_;
     sqlite3* db_ = nullptr;
     StoreError openError_;
-    std::array<sqlite3_stmt*, 12> statements_{};
+    std::array<sqlite3_stmt*, 16> statements_{};
 };

@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 
 namespace {
 QStringList capturedLines;
@@ -79,4 +80,12 @@ void writeFile(const QString& path, const QByteArray& content) {
     QFile f(path);
     f.open(QIODevice::WriteOnly | QIODevice::Truncate);
     f.write(content);
+}
+
+void saveScreenshot(const QImage& image, const char* name) {
+    const QString dir = qEnvironmentVariable("AMPELIO_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        return;
+    QDir().mkpath(dir);
+    image.save(dir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
 }

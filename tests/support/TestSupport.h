@@ -26,8 +26,10 @@ public:
 class FakeClock {
 public:
     explicit FakeClock(double start = 1.8e9) : now_(start) {
-        Clock::setSource([this] { return now_; });
+        Clock::setSource([this] { return now_ += tick_; });
     }
+    // Moves time on by this much at every reading, as a real clock does between two calls.
+    void setTick(double seconds) { tick_ = seconds; }
     ~FakeClock() { Clock::reset(); }
     void advance(double seconds) { now_ += seconds; }
     void set(double t) { now_ = t; }
@@ -35,6 +37,7 @@ public:
 
 private:
     double now_;
+    double tick_ = 0;
 };
 
 // Points the data and configuration directories at a fresh temporary directory.
@@ -51,6 +54,10 @@ private:
     QByteArray oldData_;
     QByteArray oldConfig_;
 };
+
+// Saves a rendered widget as NAME.png in $AMPELIO_SCREENSHOT_DIR, when that is set, so the
+// pictures can be looked at after a test run.
+void saveScreenshot(const class QImage& image, const char* name);
 
 // Copies a fixture directory tree into dest.
 bool copyTree(const QString& source, const QString& dest);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QWidget>
+
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+
+// A 44-point bar with a centred title and plain text buttons on either side.
+class NavigationBar : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int Height = 44;
+
+    explicit NavigationBar(const QString& title, QWidget* parent = nullptr);
+    QPushButton* addLeftButton(const QString& text);
+    QPushButton* addRightButton(const QString& text);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPushButton* makeButton(const QString& text);
+
+    QLabel* title_;
+    QHBoxLayout* layout_;
+};

@@ -1,0 +1,128 @@
+#include "StatisticsTableViewController.h"
+
+#include "BatteryLogHandler.h"
+#include "Device.h"
+#include "HistoryViewController.h"
+#include "MailComposer.h"
+#include "NavigationBar.h"
+#include "StatisticsReport.h"
+#include "UIDeviceHardware.h"
+
+#include <QRegularExpression>
+#include <QVBoxLayout>
+
+const QString StatisticsTableViewController::MailSubject = QStringLiteral("Ampelio .csv export.");
+
+StatisticsTableViewController::StatisticsTableViewController(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(new NavigationBar(QStringLiteral("Statistics"), this));
+    table_ = new GroupedTableView(this);
+    layout->addWidget(table_);
+    connect(table_, &GroupedTableView::rowSelected, this,
+            &StatisticsTableViewController::didSelectRow);
+}
+
+StatisticsTableViewController::~StatisticsTableViewController() = default;
+
+void StatisticsTableViewController::setBatteryLogHandler(BatteryLogHandler* handler) {
+    batteryLogHandler_ = handler;
+    if (handler)
+        handler->addDataChangedListener(this);
+}
+
+QString StatisticsTableViewController::titleForHeaderInSection(int section) {
+    if (section < StatisticsReport::PeriodCount)
+        return StatisticsReport::periodHeader(section);
+    if (section == 4)
+        return QStringLiteral("Battery Hardware Report");
+    if (section == ExportSection)
+        return QStringLiteral("Export");
+    return QString();
+}
+
+void StatisticsTableViewController::viewDidLoad() {
+    if (report_ || !batteryLogHandler_)
+        return;
+    if (!hardware_) {
+        ownHardware_ =
+            std::make_unique<UIDeviceHardware>(batteryLogHandler_->device().powerSource(), 320.0);
+        hardware_ = ownHardware_.get();
+    }
+    report_ = std::make_unique<StatisticsReport>(*batteryLogHandler_, *hardware_);
+    report_->buildRows();
+    updateData();
+    reloadData();
+}
+
+void StatisticsTableViewController::updateData() {
+    if (report_)
+        report_->updateData();
+}
+
+void StatisticsTableViewController::reloadData() {
+    if (!report_)
+        return;
+    QList<GroupedTableView::Section> sections;
+    for (int k = 0; k < StatisticsReport::PeriodCount; ++k) {
+        GroupedTableView::Section section{titleForHeaderInSection(k), {}};
+        for (const QStringList& row : report_->statisticsEntries())
+            section.rows.append({row[0], row[k + 1]});
+        sections.append(section);
+    }
+    GroupedTableView::Section hardware{titleForHeaderInSection(4), {}};
+    for (const auto& [label, value] : report_->hardwareEntries())
+        hardware.rows.append({label, value});
+    sections.append(hardware);
+    sections.append({titleForHeaderInSection(ExportSection),
+                     {{QStringLiteral("e-mail .csv file"), QString()},
+                      {QStringLiteral("Reload Data"), QString()}}});
+    table_->setSections(sections);
+}
+
+void StatisticsTableViewController::didSelectRow(int section, int row) {
+    if (section != ExportSection)
+        return;
+    if (row == 0) {
+        sendCsvMail();
+    } else if (row == 1) {
+        updateData();
+        reloadData();
+    }
+}
+
+void StatisticsTableViewController::sendCsvMail() {
+    if (!MailComposer::canSendMail() || !historyViewController_)
+        return;
+    // Locale formats may hold Unicode spaces (a narrow no-break space before "PM"); those become
+    // plain spaces. Other text stays UTF-8 rather than being lost to a 7-bit conversion.
+    QString csv = historyViewController_->csvData();
+    csv.replace(
+        QRegularExpression(QStringLiteral("[\\x{00A0}\\x{2000}-\\x{200A}\\x{202F}\\x{205F}]")),
+        QStringLiteral(" "));
+    MailComposer::compose(MailSubject, csv.toUtf8(), QStringLiteral("ampelio.csv"));
+}
+
+void StatisticsTableViewController::dataAdded(int) {
+    if (!report_)
+        return;
+    if (isVisible()) {
+        updateData();
+        reloadData();
+        return;
+    }
+    // Not showing: forget the rows so they are built afresh, with fresh values, when shown.
+    report_.reset();
+}
+
+void StatisticsTableViewController::showEvent(QShowEvent* event) {
+    viewDidLoad();
+    QWidget::showEvent(event);
+    emit viewWillAppear();
+}
+
+void StatisticsTableViewController::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    emit viewDidDisappear();
+}

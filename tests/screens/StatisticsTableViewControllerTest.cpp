@@ -1,0 +1,157 @@
+#include "StatisticsTableViewController.h"
+#include "BatteryLogHandler.h"
+#include "Device.h"
+#include "FakePowerSource.h"
+#include "HistoryViewController.h"
+#include "ManagedObjectContext.h"
+#include "StatisticsReport.h"
+#include "TestSupport.h"
+#include "UIDeviceHardware.h"
+#include "UserDefaults.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QScrollBar>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+class StatisticsTableViewControllerTest : public ::testing::Test {
+protected:
+    FakeClock clock{1765195200.0};
+    TemporaryHome home;
+    FakePowerSource* battery = new FakePowerSource;
+    Device device{std::unique_ptr<PowerSource>(battery), 60000};
+    UserDefaults defaults{home.configDir() + "/Ampelio.ini"};
+    BatteryLogHandler handler{device, home.dataDir(), defaults};
+    UIDeviceHardware hardware{*battery, 320};
+    HistoryViewController history;
+    StatisticsTableViewController controller;
+
+    void SetUp() override {
+        clock.setTick(0.001);
+        battery->table = {
+            {PowerSource::Voltage, 3850},         {PowerSource::MaxCapacity, 2000},
+            {PowerSource::CurrentCapacity, 1500}, {PowerSource::DesignCapacity, 2200},
+            {PowerSource::Amperage, 0},           {PowerSource::InstantAmperage, -350},
+            {PowerSource::CycleCount, 87},        {PowerSource::Temperature, 3010}};
+        battery->voltage = 3.85;
+        battery->currentState = BatteryStateUnplugged;
+        history.setBatteryLogHandler(&handler);
+        controller.setHardware(&hardware);
+        controller.setBatteryLogHandler(&handler);
+        controller.setHistoryViewController(&history);
+        controller.resize(320, 411);
+    }
+    void sample(double advance, double charge) {
+        clock.advance(advance);
+        battery->table.insert(PowerSource::CurrentCapacity, charge);
+        handler.addEvent();
+    }
+    QString value(int section, const QString& title) const {
+        for (const auto& row : controller.tableView()->sections().at(section).rows)
+            if (row.title == title)
+                return row.detail;
+        return QStringLiteral("<absent>");
+    }
+};
+} // namespace
+
+TEST_F(StatisticsTableViewControllerTest, SixSectionsWithTheirHeaders) {
+    controller.show();
+    const auto& sections = controller.tableView()->sections();
+    ASSERT_EQ(sections.size(), 6);
+    QStringList headers;
+    for (const auto& s : sections)
+        headers.append(s.header);
+    EXPECT_EQ(headers, (QStringList{"Overall", "Last Month", "Last Week", "Last 24 hours",
+                                    "Battery Hardware Report", "Export"}));
+    EXPECT_EQ(sections[0].rows.size(), 6) << "the energy row exists: the energy is known";
+    EXPECT_EQ(sections[5].rows.at(0).title, "e-mail .csv file");
+    EXPECT_EQ(sections[5].rows.at(1).title, "Reload Data");
+    EXPECT_EQ(value(4, "Flow from Battery"), " 350 mA");
+    EXPECT_EQ(StatisticsTableViewController::titleForHeaderInSection(9), "");
+}
+
+TEST_F(StatisticsTableViewControllerTest, NewSamplesUpdateAShowingScreenAndResetAHiddenOne) {
+    controller.show();
+    sample(0, 1600);
+    sample(1800, 1400); // 0.8 -> 0.7 in half an hour
+    // The screen hears of a sample before the overall totals take it, so the periods read
+    // from the log are current and the overall column catches up at the next update.
+    EXPECT_EQ(value(3, "Time Draining"), "30 minutes");
+    EXPECT_EQ(value(3, "Average Full Drain"), "5.0 hours");
+    EXPECT_EQ(value(0, "Time Draining"), "0 seconds");
+    controller.didSelectRow(StatisticsTableViewController::ExportSection, 1); // Reload Data
+    EXPECT_EQ(value(0, "Time Draining"), "30 minutes");
+
+    controller.hide();
+    sample(1800, 1200);
+    EXPECT_FALSE(controller.isViewLoaded()) << "a hidden screen drops its rows";
+    controller.show();
+    EXPECT_EQ(value(0, "Time Draining"), "1.0 hours");
+
+    sample(1800, 1000);
+    controller.didSelectRow(0, 0); // outside the export section: nothing
+    EXPECT_EQ(value(0, "Time Draining"), "1.0 hours");
+}
+
+TEST_F(StatisticsTableViewControllerTest, MailsTheLogThroughXdgEmail) {
+    const QString bin = home.path() + "/bin";
+    const QString argsFile = home.path() + "/mail-args";
+    writeFile(bin + "/xdg-email", QString("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.tmp'\n"
+                                          "/bin/cat \"$4\" >> '%1.tmp'\n/bin/mv '%1.tmp' '%1'\n")
+                                      .arg(argsFile)
+                                      .toUtf8());
+    QFile::setPermissions(bin + "/xdg-email",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin));
+
+    battery->table.insert(PowerSource::CurrentCapacity, 1000);
+    handler.addEvent();
+    controller.show();
+    controller.didSelectRow(StatisticsTableViewController::ExportSection, 0);
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFile::exists(argsFile) && waited.elapsed() < 5000)
+        QThread::msleep(10); // the mail program runs detached; only its file tells us it ran
+    qputenv("PATH", oldPath);
+
+    QFile args(argsFile);
+    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(args.readAll()).split('\n');
+    ASSERT_GE(lines.size(), 6);
+    EXPECT_EQ(lines[0], "--subject");
+    EXPECT_EQ(lines[1], "Ampelio .csv export.");
+    EXPECT_EQ(lines[2], "--attach");
+    EXPECT_TRUE(lines[3].endsWith("/ampelio.csv"));
+    EXPECT_EQ(lines[4], "Time,State,Level");
+    EXPECT_EQ(lines[5], "\"12/8/25, 12:00 PM\",State: Running from Battery,0.50")
+        << "Unicode spaces of the locale become plain ones";
+    QFile::remove(lines[3]);
+    QDir().rmdir(QFileInfo(lines[3]).path());
+}
+
+TEST_F(StatisticsTableViewControllerTest, WithoutAMailProgramTheExportDoesNothing) {
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(home.path() + "/empty"));
+    controller.show();
+    controller.didSelectRow(StatisticsTableViewController::ExportSection, 0); // must not crash
+    qputenv("PATH", oldPath);
+    EXPECT_TRUE(controller.isViewLoaded());
+}
+
+TEST_F(StatisticsTableViewControllerTest, Screenshot) {
+    sample(0, 1600);
+    sample(1800, 1400);
+    controller.show();
+    const QImage image = controller.grab().toImage();
+    EXPECT_EQ(image.size(), QSize(320, 411));
+    saveScreenshot(image, "statistics");
+    controller.tableView()->verticalScrollBar()->setValue(
+        controller.tableView()->verticalScrollBar()->maximum());
+    saveScreenshot(controller.grab().toImage(), "statistics-bottom");
+}
