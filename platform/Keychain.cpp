@@ -10,41 +10,37 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <future>
+#include <memory>
 #include <mutex>
+#include <thread>
 
 namespace {
 std::mutex fileMutex;
 
 const SecretSchema* schema() {
-    static const SecretSchema value = {"org.ampelio.Keychain",
-                                       SECRET_SCHEMA_NONE,
-                                       {{"service", SECRET_SCHEMA_ATTRIBUTE_STRING},
-                                        {"account", SECRET_SCHEMA_ATTRIBUTE_STRING},
-                                        {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING}},
-                                       0,
-                                       nullptr,
-                                       nullptr,
-                                       nullptr,
-                                       nullptr,
-                                       nullptr,
-                                       nullptr,
-                                       nullptr};
+    static const SecretSchema value = [] {
+        SecretSchema s{};
+        s.name = "org.ampelio.Keychain";
+        s.flags = SECRET_SCHEMA_NONE;
+        s.attributes[0] = {"service", SECRET_SCHEMA_ATTRIBUTE_STRING};
+        s.attributes[1] = {"account", SECRET_SCHEMA_ATTRIBUTE_STRING};
+        return s;
+    }();
     return &value;
 }
 
-bool askBusForSecretService() {
-    if (qEnvironmentVariable("AMPELIO_KEYCHAIN") == QLatin1String("file"))
-        return false;
-    // Without an address GLib would try to launch a bus through X11; never wait for that.
-    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        return false;
+constexpr int probeTimeoutMillis = 500;
+
+bool secretServiceOnBus() {
     GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     if (!bus)
         return false;
     GVariant* reply = g_dbus_connection_call_sync(
         bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
         "NameHasOwner", g_variant_new("(s)", "org.freedesktop.secrets"), G_VARIANT_TYPE("(b)"),
-        G_DBUS_CALL_FLAGS_NONE, 500, nullptr, nullptr);
+        G_DBUS_CALL_FLAGS_NONE, probeTimeoutMillis, nullptr, nullptr);
     gboolean owned = FALSE;
     if (reply) {
         g_variant_get(reply, "(b)", &owned);
@@ -106,8 +102,24 @@ Keychain::Keychain(QString fallbackFile)
     : fallbackFile_(std::move(fallbackFile)), secretService_(secretServiceAvailable()) {}
 
 bool Keychain::secretServiceAvailable() {
-    static const bool available = askBusForSecretService();
+    static const bool available = probeSecretService();
     return available;
+}
+
+bool Keychain::probeSecretService() {
+    if (qEnvironmentVariable("AMPELIO_KEYCHAIN") == QLatin1String("file"))
+        return false;
+    // Without an address GLib would try to launch a bus through X11; never wait for that.
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return false;
+    // Connecting alone can block for GLib's 25-second default on a bus that does not answer, so
+    // the question is asked on a thread of its own and left behind when it takes too long.
+    auto question = std::make_shared<std::packaged_task<bool()>>(secretServiceOnBus);
+    std::future<bool> answer = question->get_future();
+    std::thread([question] { (*question)(); }).detach();
+    return answer.wait_for(std::chrono::milliseconds(probeTimeoutMillis)) ==
+               std::future_status::ready &&
+           answer.get();
 }
 
 std::optional<QByteArray> Keychain::find(const QString& service, const QString& account) const {

@@ -21,8 +21,10 @@ public:
     Status remove(const QString& service, const QString& account);
 
     bool usesSecretService() const { return secretService_; }
-    // Whether a Secret Service answers; asked once per process with a short timeout.
+    // Whether a Secret Service answers; asked once per process.
     static bool secretServiceAvailable();
+    // Asks the session bus afresh, waiting at most half a second for its answer.
+    static bool probeSecretService();
 
 private:
     QString fallbackFile_;
