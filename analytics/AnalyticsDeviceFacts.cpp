@@ -1,8 +1,11 @@
 #include "AnalyticsDeviceFacts.h"
 
+#include "AnalyticsGlobalVariableStorage.h"
 #include "Device.h"
 #include "Paths.h"
 #include "VendorIdentifier.h"
+
+#include <QCryptographicHash>
 
 namespace {
 std::unique_ptr<AnalyticsDeviceFacts>& installed() {
@@ -19,7 +22,7 @@ void AnalyticsDeviceFacts::setCurrent(std::unique_ptr<AnalyticsDeviceFacts> fact
     installed() = facts ? std::move(facts) : std::make_unique<AnalyticsDeviceFacts>();
 }
 
-QString AnalyticsDeviceFacts::model() const {
+QString AnalyticsDeviceFacts::devicePlatform() const {
     return SystemInfo::machineName();
 }
 
@@ -27,7 +30,7 @@ QString AnalyticsDeviceFacts::osVersion() const {
     return SystemInfo::kernelRelease();
 }
 
-bool AnalyticsDeviceFacts::isTablet() const {
+bool AnalyticsDeviceFacts::isIPad() const {
     return false;
 }
 
@@ -43,11 +46,11 @@ std::optional<MemoryStatistics> AnalyticsDeviceFacts::memory() const {
     return SystemInfo::memoryStatistics();
 }
 
-float AnalyticsDeviceFacts::cpuLoad() const {
+float AnalyticsDeviceFacts::total_cpu_usage() const {
     return SystemInfo::processCpuLoad();
 }
 
-std::optional<qint64> AnalyticsDeviceFacts::bootTime() const {
+std::optional<qint64> AnalyticsDeviceFacts::lastBootTime() const {
     return SystemInfo::bootTime();
 }
 
@@ -57,25 +60,34 @@ std::optional<DiskSpace> AnalyticsDeviceFacts::disk(const QString& path, int* er
 
 // The power source is read directly: it answers from any thread, whereas switching the device's
 // monitoring on and off would start its poll timer from the analytics thread.
-float AnalyticsDeviceFacts::batteryLevel() const {
-    return Device::current().powerSource().level();
+float AnalyticsDeviceFacts::getBatteryLevel() const {
+    return Device::current().powerSource().level() * 100.0f;
 }
 
-BatteryState AnalyticsDeviceFacts::batteryState() const {
+BatteryState AnalyticsDeviceFacts::getBatteryState() const {
     return Device::current().powerSource().state();
 }
 
 // There is no advertising identifier on this platform.
-QString AnalyticsDeviceFacts::advertisingIdentifier() const {
+QString AnalyticsDeviceFacts::getIdentifierForAdvertiser() const {
     return {};
 }
 
-QString AnalyticsDeviceFacts::vendorIdentifier() const {
+QString AnalyticsDeviceFacts::getIdentifierForVendor() const {
     return VendorIdentifier::identifier(Paths::documentsDirectory());
 }
 
-QString AnalyticsDeviceFacts::hardwareAddress() const {
+QString AnalyticsDeviceFacts::MACString() const {
     return SystemInfo::primaryHardwareAddress();
+}
+
+QByteArray AnalyticsDeviceFacts::getMACUID() const {
+    if (!AnalyticsGlobalVariableStorage::sharedInstance().macAddressEnabled())
+        return {};
+    const QString address = MACString();
+    if (address.isEmpty())
+        return {};
+    return QCryptographicHash::hash(address.toUtf8(), QCryptographicHash::Sha1);
 }
 
 int AnalyticsDeviceFacts::networkStatus() const {

@@ -9,8 +9,6 @@
 #include "AnalyticsUtil.h"
 #include "Clock.h"
 
-#include <QCryptographicHash>
-
 using P = AnalyticsProtocolData;
 
 namespace {
@@ -18,8 +16,8 @@ enum IdentifierType { AdvertisingId = 7, VendorId = 6, HardwareAddressDigest = 4
 
 void appendHeader(const AnalyticsSession& current, QByteArray& data) {
     const AnalyticsDeviceFacts& facts = AnalyticsDeviceFacts::current();
-    const int platform = facts.isTablet() ? AnalyticsReportBuilder::PLATFORM_TABLET
-                                          : AnalyticsReportBuilder::PLATFORM_PHONE;
+    const int platform = facts.isIPad() ? AnalyticsReportBuilder::PLATFORM_TABLET
+                                        : AnalyticsReportBuilder::PLATFORM_PHONE;
     ANALYTICS_LOG(Exactly3, "AnalyticsSession: Ad request version [%d]", 0);
     ANALYTICS_LOG(Exactly3, "AnalyticsSession: protocol[%d] platform[%d] agent[%d]",
                   AnalyticsReportBuilder::PROTOCOL_VERSION, platform, ANALYTICS_AGENT_VERSION);
@@ -51,14 +49,10 @@ void appendIdentifiers(QByteArray& data) {
     const AnalyticsDeviceFacts& facts = AnalyticsDeviceFacts::current();
     QByteArray entries;
     int count =
-        appendStringIdentifier(AdvertisingId, "Ad ID", facts.advertisingIdentifier(), entries);
-    count += appendStringIdentifier(VendorId, "vendor ID", facts.vendorIdentifier(), entries);
-    const QString address = AnalyticsGlobalVariableStorage::sharedInstance().macAddressEnabled()
-                                ? facts.hardwareAddress()
-                                : QString();
-    if (!address.isEmpty()) {
-        const QByteArray digest =
-            QCryptographicHash::hash(address.toUtf8(), QCryptographicHash::Sha1);
+        appendStringIdentifier(AdvertisingId, "Ad ID", facts.getIdentifierForAdvertiser(), entries);
+    count += appendStringIdentifier(VendorId, "vendor ID", facts.getIdentifierForVendor(), entries);
+    const QByteArray digest = facts.getMACUID();
+    if (!digest.isEmpty()) {
         ANALYTICS_LOG(Exactly3, "AnalyticsSession: ID Type [%d] MacAddr ID [%s]",
                       HardwareAddressDigest, digest.toHex().constData());
         P::appendUshort(HardwareAddressDigest, entries);
@@ -89,7 +83,7 @@ void appendProperties(QByteArray& data) {
     ANALYTICS_LOG(Exactly3, "AnalyticsSession: screenWidth[%s] screenHeight[%s]",
                   qUtf8Printable(width), qUtf8Printable(height));
     const QList<std::pair<QString, QString>> properties = {
-        {QStringLiteral("device.model.1"), facts.model()},
+        {QStringLiteral("device.model.1"), facts.devicePlatform()},
         {QStringLiteral("device.os.version"), facts.osVersion()},
         {QStringLiteral("device.arch"), QStringLiteral("arm32")},
         {QStringLiteral("scr.width"), width},

@@ -70,13 +70,16 @@ public:
     void mergePendingEventLog();
     void mergeValidPendingEventLog();
     // Starts the record that replaces this one and hands it the events logged while paused.
-    std::unique_ptr<AnalyticsSession> sessionWithNewEvents(const QString& apiKey, double startTime);
+    std::unique_ptr<AnalyticsSession> sessionWithNewEventsWithApiKey(const QString& apiKey,
+                                                                     double startTime);
 
     // Storage and reports.
     void saveToDisk() const;
     double initialTimestamp() const;
-    void sendSessionsToServer(bool includingCurrentSession);
-    void sendSessionsToServerForCreateSession() { sendSessionsToServer(false); }
+    void sendSessionsToServerIncludingCurrentSession(bool includingCurrentSession);
+    void sendSessionsToServerForCreateSession() {
+        sendSessionsToServerIncludingCurrentSession(false);
+    }
     bool sentReportSuccessful() const;
     // The session block; nothing when the record was read back damaged.
     std::optional<QByteArray> data() const;

@@ -34,7 +34,7 @@ void AnalyticsSession::pauseSession() {
                   qUtf8Printable(AnalyticsLog::describeDate(pauseTime_)));
     finishSession();
     if (sessionReportsOnPauseEnabled_) {
-        sendSessionsToServer(true);
+        sendSessionsToServerIncludingCurrentSession(true);
         AnalyticsSessionStore::removeCurrentSessionFile(apiKey_);
     } else {
         saveToDisk();
@@ -99,13 +99,13 @@ void AnalyticsSession::archiveSession() {
 void AnalyticsSession::endSession() {
     finishSession();
     if (sessionReportsOnCloseEnabled_)
-        sendSessionsToServer(true);
+        sendSessionsToServerIncludingCurrentSession(true);
     AnalyticsSessionStore::addToSavedSessions(*this);
     AnalyticsSessionStore::removeCurrentSessionFile(apiKey_);
 }
 
-std::unique_ptr<AnalyticsSession> AnalyticsSession::sessionWithNewEvents(const QString& apiKey,
-                                                                         double startTime) {
+std::unique_ptr<AnalyticsSession>
+AnalyticsSession::sessionWithNewEventsWithApiKey(const QString& apiKey, double startTime) {
     auto next = sessionWithApiKey(apiKey, startTime);
     for (const auto& event : std::as_const(pendingEventLog_)) {
         event->updateID();
@@ -139,7 +139,7 @@ std::optional<QByteArray> AnalyticsSession::data() const {
     return AnalyticsSessionBlock::build(*this);
 }
 
-void AnalyticsSession::sendSessionsToServer(bool includingCurrentSession) {
+void AnalyticsSession::sendSessionsToServerIncludingCurrentSession(bool includingCurrentSession) {
     ANALYTICS_LOG(AtLeast2, "AnalyticsSession: Sending sessions to server, include current %s",
                   includingCurrentSession ? "YES" : "NO");
     QList<AnalyticsReportBuilder::Item> items;

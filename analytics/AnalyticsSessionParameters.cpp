@@ -33,7 +33,7 @@ DiskSpace disk(const AnalyticsDeviceFacts& facts) {
 }
 
 qint64 bootTime(const AnalyticsDeviceFacts& facts) {
-    const auto seconds = facts.bootTime();
+    const auto seconds = facts.lastBootTime();
     if (!seconds)
         ANALYTICS_LOG(AtLeast2, "Failed to get last boot time");
     return seconds.value_or(0);
@@ -52,7 +52,7 @@ void AnalyticsSessionParameters::collect(int phase, QMap<QString, QString>& para
     parameters.insert(QStringLiteral("memory.used.active") + suffix, unsignedText(mem.active));
     parameters.insert(QStringLiteral("memory.used.inactive") + suffix, unsignedText(mem.inactive));
     parameters.insert(QStringLiteral("cpu.load") + suffix,
-                      QString::asprintf("%f", static_cast<double>(facts.cpuLoad())));
+                      QString::asprintf("%f", static_cast<double>(facts.total_cpu_usage())));
     parameters.insert(QStringLiteral("boot.time"),
                       QString::asprintf("%ld", static_cast<long>(bootTime(facts))));
 
@@ -61,10 +61,9 @@ void AnalyticsSessionParameters::collect(int phase, QMap<QString, QString>& para
     parameters.insert(QStringLiteral("disk.size.used"),
                       unsignedText(space.total >= space.free ? space.total - space.free : 0));
 
-    const float level = facts.batteryLevel();
     parameters.insert(QStringLiteral("battery.remaining") + suffix,
-                      QString::asprintf("%f", static_cast<double>(level * 100.0f)));
+                      QString::asprintf("%f", static_cast<double>(facts.getBatteryLevel())));
     parameters.insert(
         QStringLiteral("battery.charging") + suffix,
-        QString::asprintf("%d", facts.batteryState() == BatteryStateCharging ? 1 : 0));
+        QString::asprintf("%d", facts.getBatteryState() == BatteryStateCharging ? 1 : 0));
 }

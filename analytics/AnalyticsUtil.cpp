@@ -69,14 +69,14 @@ QString AnalyticsUtil::filePathDirectory() {
         QDir().mkpath(QFileInfo(path).path());
         // Only this user may look at what the client records.
         ::mkdir(QFile::encodeName(path).constData(), 0700);
-        addSkipBackupAttribute(path);
+        addSkipBackupAttributeToItemAtURL(path);
     }
     ANALYTICS_LOG(Exactly3, "Analytics: AnalyticsSession directory path [%s]",
                   qUtf8Printable(path));
     return path;
 }
 
-void AnalyticsUtil::addSkipBackupAttribute(const QString& directory) {
+void AnalyticsUtil::addSkipBackupAttributeToItemAtURL(const QString& directory) {
     // The Cache Directory Tagging convention is honoured by tar, borg, restic and others.
     QFile tag(directory + QStringLiteral("/CACHEDIR.TAG"));
     if (tag.exists() || !tag.open(QIODevice::WriteOnly))

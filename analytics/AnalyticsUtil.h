@@ -23,7 +23,7 @@ public:
     // "AnalyticsFiles" in the application's data directory, created 0700 when missing.
     static QString filePathDirectory();
     // Keeps the data directory out of backups, marking it the way Linux backup tools recognise.
-    static void addSkipBackupAttribute(const QString& directory);
+    static void addSkipBackupAttributeToItemAtURL(const QString& directory);
 
     // Writes the object's stored form; false when the file could not be written.
     static bool archiveRootObject(const QVariant& object, const QString& path);

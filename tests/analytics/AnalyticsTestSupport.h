@@ -12,20 +12,20 @@
 // Device facts that never change, so that reports come out the same on every machine.
 class FixedDeviceFacts : public AnalyticsDeviceFacts {
 public:
-    QString model() const override { return QStringLiteral("TestPhone1,1"); }
+    QString devicePlatform() const override { return QStringLiteral("TestPhone1,1"); }
     QString osVersion() const override { return QStringLiteral("6.1.0"); }
-    bool isTablet() const override { return tablet; }
+    bool isIPad() const override { return tablet; }
     double screenWidth() const override { return 320.7; }
     double screenHeight() const override { return 480.2; }
     std::optional<MemoryStatistics> memory() const override;
-    float cpuLoad() const override { return 12.5f; }
-    std::optional<qint64> bootTime() const override { return 1799990000; }
+    float total_cpu_usage() const override { return 12.5f; }
+    std::optional<qint64> lastBootTime() const override { return 1799990000; }
     std::optional<DiskSpace> disk(const QString&, int*) const override;
-    float batteryLevel() const override { return 0.75f; }
-    BatteryState batteryState() const override { return BatteryStateCharging; }
-    QString advertisingIdentifier() const override { return {}; }
-    QString vendorIdentifier() const override { return vendor; }
-    QString hardwareAddress() const override { return QStringLiteral("02:00:5E:10:00:01"); }
+    float getBatteryLevel() const override { return 75.0f; }
+    BatteryState getBatteryState() const override { return BatteryStateCharging; }
+    QString getIdentifierForAdvertiser() const override { return {}; }
+    QString getIdentifierForVendor() const override { return vendor; }
+    QString MACString() const override { return QStringLiteral("02:00:5E:10:00:01"); }
     int networkStatus() const override { return 2; }
 
     bool tablet = false;

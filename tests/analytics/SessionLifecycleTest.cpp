@@ -64,7 +64,7 @@ TEST_F(SessionLifecycle, ANewSessionTakesTheEventsLoggedAfterTheReturnWithNewIds
 
     AnalyticsAutoIncrement::instance().resetAll();
     old->archiveSession();
-    auto next = old->sessionWithNewEvents(KEY, clock.now());
+    auto next = old->sessionWithNewEventsWithApiKey(KEY, clock.now());
 
     EXPECT_EQ(old->eventLog().size(), 2);
     EXPECT_EQ(old->eventLog()[1]->name(), QStringLiteral("while away"));

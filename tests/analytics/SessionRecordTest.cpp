@@ -236,7 +236,7 @@ public:
     std::optional<MemoryStatistics> memory() const override {
         return MemoryStatistics{6ull << 30, 8ull << 30, 1ull << 30, 1ull << 29};
     }
-    std::optional<qint64> bootTime() const override { return std::nullopt; }
+    std::optional<qint64> lastBootTime() const override { return std::nullopt; }
 };
 
 TEST_F(UserProperties, MeasurementsPastFourGiBAreNotWrapped) {

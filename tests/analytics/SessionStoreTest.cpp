@@ -50,7 +50,7 @@ TEST_F(SessionStore, ACorruptSavedListIsDeletedAndTheReportCarriesOnlyTheCurrent
     auto session = newSession();
     const QString path = AnalyticsSessionStore::sessionsFilePath(KEY);
     writeFile(path, "this is no property list");
-    session->sendSessionsToServer(true);
+    session->sendSessionsToServerIncludingCurrentSession(true);
     EXPECT_TRUE(AnalyticsSessionStore::savedSessions(KEY).isEmpty());
     ASSERT_EQ(sentReports.size(), 1);
     const auto report = ReportDecoder::decode(sentReports[0]);
