@@ -16,13 +16,6 @@ QString fileName(const char* format, const QString& apiKey) {
                              static_cast<qint32>(AnalyticsUtil::keyHash(apiKey)),
                              qUtf8Printable(QString::number(ANALYTICS_AGENT_VERSION)));
 }
-// A file we cannot trust is worth less than the disk space it takes.
-void discardDamagedFile(const QString& path, const QString& reason) {
-    QFile::remove(path);
-    AnalyticsUtil::handleException(AnalyticsException{QStringLiteral("AnalyticsArchiveException"),
-                                                      reason + QStringLiteral(", file deleted"),
-                                                      path});
-}
 } // namespace
 
 QString AnalyticsSessionStore::currentSessionFilePath(const QString& apiKey) {
@@ -45,7 +38,8 @@ std::unique_ptr<AnalyticsSession> AnalyticsSessionStore::loadCurrentSession(cons
         return nullptr;
     auto session = AnalyticsSessionCoder::decode(*stored);
     if (!session && !AnalyticsSessionCoder::isOtherVersion(*stored))
-        discardDamagedFile(path, QStringLiteral("the current session is not a session record"));
+        AnalyticsUtil::discardDamagedFile(
+            path, QStringLiteral("the current session is not a session record"));
     return session;
 }
 
@@ -68,7 +62,8 @@ QList<QByteArray> AnalyticsSessionStore::savedSessions(const QString& apiKey) {
         blocks.append(item.toByteArray());
     }
     if (!isList || blocks.size() != stored->toList().size()) {
-        discardDamagedFile(path, QStringLiteral("saved sessions are not a list of session blocks"));
+        AnalyticsUtil::discardDamagedFile(
+            path, QStringLiteral("saved sessions are not a list of session blocks"));
         return {};
     }
     return blocks;

@@ -102,11 +102,15 @@ std::optional<QVariant> AnalyticsUtil::safeUnarchiveObjectWithFile(const QString
     if (object)
         return object;
     file.close();
+    discardDamagedFile(path, QStringLiteral("unreadable stored object"));
+    return std::nullopt;
+}
+
+void AnalyticsUtil::discardDamagedFile(const QString& path, const QString& reason) {
+    // A file we cannot trust is worth less than the disk space it takes.
     QFile::remove(path);
     handleException(AnalyticsException{QStringLiteral("AnalyticsArchiveException"),
-                                       QStringLiteral("unreadable stored object, file deleted"),
-                                       path});
-    return std::nullopt;
+                                       reason + QStringLiteral(", file deleted"), path});
 }
 
 void AnalyticsUtil::handleException(const AnalyticsException& exception) {

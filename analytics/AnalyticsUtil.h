@@ -29,6 +29,8 @@ public:
     static bool archiveRootObject(const QVariant& object, const QString& path);
     // The stored object, or nothing; an unreadable file is deleted and the failure logged.
     static std::optional<QVariant> safeUnarchiveObjectWithFile(const QString& path);
+    // Deletes a stored file that cannot be trusted and hands the failure to the logger.
+    static void discardDamagedFile(const QString& path, const QString& reason);
 
     static void handleException(const AnalyticsException& exception);
     static void handleException(const std::exception& exception);

@@ -1,5 +1,7 @@
+#include "AnalyticsGlobalVariableStorage.h"
 #include "AnalyticsInitialTimestamp.h"
 #include "AnalyticsKeychainWrapper.h"
+#include "AnalyticsLog.h"
 #include "AnalyticsPropertyList.h"
 #include "AnalyticsReportBuilder.h"
 #include "AnalyticsSessionCoder.h"
@@ -197,4 +199,24 @@ TEST_F(InitialTimestamp, KeychainWritesReplaceExistingItems) {
     EXPECT_EQ(keychain()->dataForKey(QStringLiteral("k")), QByteArray("two"));
     items->removeObjectForKey(QStringLiteral("k"));
     EXPECT_FALSE(items->dataForKey(QStringLiteral("k")));
+}
+
+TEST_F(SessionStore, DeletedFilesAreReportedOnlyWhenErrorsAreShown) {
+    const QString path = AnalyticsSessionStore::sessionsFilePath(KEY);
+    AnalyticsLog::setLevel(2);
+    {
+        writeFile(path, "damaged");
+        LogCapture log;
+        AnalyticsSessionStore::savedSessions(KEY);
+        EXPECT_FALSE(log.contains(QStringLiteral("Caught Exception")));
+    }
+    AnalyticsGlobalVariableStorage::sharedInstance().setShowErrorInLogEnabled(true);
+    writeFile(path, "damaged");
+    LogCapture log;
+    AnalyticsSessionStore::savedSessions(KEY);
+    AnalyticsLog::setLevel(1);
+    EXPECT_TRUE(log.contains(QStringLiteral("Analytics: Caught Exception in Analytics Code")));
+    EXPECT_TRUE(log.contains(QStringLiteral("Analytics: Name:AnalyticsArchiveException "
+                                            "Reason:unreadable stored object, file deleted")));
+    EXPECT_TRUE(log.contains(QStringLiteral("Analytics: ") + path));
 }
