@@ -44,6 +44,7 @@ Fixture& fixture() {
     static Fixture* f = [] {
         auto* fx = new Fixture;
         qputenv("XDG_DATA_HOME", QFile::encodeName(fx->home.path()));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(fx->home.path()));
         qputenv("AMPELIO_KEYCHAIN", "file");
         Clock::setSource([fx] { return fx->now; });
         for (int i = 0; i < SavedSessions; ++i) {
