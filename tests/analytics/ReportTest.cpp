@@ -4,6 +4,7 @@
 #include "AnalyticsPropertyList.h"
 #include "AnalyticsProtocolData.h"
 #include "AnalyticsReportBuilder.h"
+#include "AnalyticsReportSender.h"
 #include "AnalyticsSessionCoder.h"
 #include "AnalyticsTestSupport.h"
 #include "ReportDecoder.h"
@@ -264,4 +265,20 @@ TEST_F(Report, TheVerboseLevelTracesEveryStepWithoutChangingTheBytes) {
           "AnalyticsSession: totalErrors[1] loggedErrors[1]",
           "AnalyticsSession: sessions data checksum ["})
         EXPECT_TRUE(log.contains(QString::fromLatin1(step))) << step;
+}
+
+TEST_F(Report, CarriesTheAcceptedFlagAndLaunchOptions) {
+    AnalyticsReportSender::install([](const QByteArray&) {}, [] { return true; });
+    AnalyticsGlobalVariableStorage::sharedInstance().setLaunchOptions(
+        {{QStringLiteral("url"), {QStringLiteral("ampelio://history")}},
+         {QStringLiteral("keys"), {QStringLiteral("a"), QStringLiteral("b")}}});
+    auto session = newSession();
+    const QJsonObject r = decoded(AnalyticsReportBuilder::dataForSessions(*session, {}));
+    EXPECT_TRUE(r[QStringLiteral("previousReportAccepted")].toBool());
+    const QJsonObject options = r[QStringLiteral("launchOptions")].toObject();
+    EXPECT_EQ(options[QStringLiteral("keys")].toArray(),
+              QJsonArray({QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_EQ(options[QStringLiteral("url")].toArray(),
+              QJsonArray({QStringLiteral("ampelio://history")}));
+    EXPECT_TRUE(r[QStringLiteral("pushToken")].isNull());
 }
