@@ -1,5 +1,6 @@
 #include "Ampelio_ProAppDelegate.h"
 
+#include "ApplicationLifecycle.h"
 #include "BatteryLogHandler.h"
 #include "Clock.h"
 #include "KeepAliveService.h"
@@ -20,6 +21,21 @@ Ampelio_ProAppDelegate::Ampelio_ProAppDelegate(Device& device, QString documents
       defaults_(defaults), keepAlive_(keepAlive) {}
 
 Ampelio_ProAppDelegate::~Ampelio_ProAppDelegate() = default;
+
+void Ampelio_ProAppDelegate::attach(ApplicationLifecycle& lifecycle) {
+    using L = ApplicationLifecycle;
+    connect(&lifecycle, &L::didFinishLaunching, this,
+            &Ampelio_ProAppDelegate::didFinishLaunchingWithOptions);
+    connect(&lifecycle, &L::didBecomeActive, this,
+            &Ampelio_ProAppDelegate::applicationDidBecomeActive);
+    connect(&lifecycle, &L::willResignActive, this,
+            &Ampelio_ProAppDelegate::applicationWillResignActive);
+    connect(&lifecycle, &L::didEnterBackground, this,
+            &Ampelio_ProAppDelegate::applicationDidEnterBackground);
+    connect(&lifecycle, &L::willEnterForeground, this,
+            &Ampelio_ProAppDelegate::applicationWillEnterForeground);
+    connect(&lifecycle, &L::willTerminate, this, &Ampelio_ProAppDelegate::applicationWillTerminate);
+}
 
 bool Ampelio_ProAppDelegate::didFinishLaunchingWithOptions() {
     batteryLogHandler_ =

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class ApplicationLifecycle;
 class BatteryLogHandler;
 class Device;
 class KeepAliveService;
@@ -22,6 +23,9 @@ public:
     Ampelio_ProAppDelegate(Device& device, QString documentsDirectory, UserDefaults& defaults,
                            KeepAliveService& keepAlive, QObject* parent = nullptr);
     ~Ampelio_ProAppDelegate() override;
+
+    // Follows the lifecycle's notifications from now on.
+    void attach(ApplicationLifecycle& lifecycle);
 
     bool didFinishLaunchingWithOptions();
     void applicationWillResignActive();

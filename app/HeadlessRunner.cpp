@@ -45,14 +45,14 @@ HeadlessRunner::~HeadlessRunner() {
 }
 
 int HeadlessRunner::run() {
-    delegate_.didFinishLaunchingWithOptions();
-    delegate_.applicationDidBecomeActive();
-    delegate_.applicationWillResignActive();
-    delegate_.applicationDidEnterBackground();
+    delegate_.attach(lifecycle_);
+    lifecycle_.launch();
+    lifecycle_.activate();
+    lifecycle_.enterBackground();
     return QCoreApplication::exec();
 }
 
 void HeadlessRunner::terminate() {
-    delegate_.applicationWillTerminate();
+    lifecycle_.terminate();
     QCoreApplication::exit(0);
 }

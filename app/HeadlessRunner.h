@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ApplicationLifecycle.h"
+
 #include <QObject>
 
 class Ampelio_ProAppDelegate;
@@ -20,5 +22,6 @@ private:
     void terminate();
 
     Ampelio_ProAppDelegate& delegate_;
+    ApplicationLifecycle lifecycle_;
     QSocketNotifier* signalNotifier_ = nullptr;
 };

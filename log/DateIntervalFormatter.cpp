@@ -15,14 +15,19 @@ int wholePart(double value) {
         return std::isnan(value) ? 0 : std::numeric_limits<int>::max();
     return static_cast<int>(value);
 }
+
+// Both forms cut seconds and minutes to whole numbers.
+QString belowAnHour(double x) {
+    if (x < Minute)
+        return QString::asprintf("%d seconds", wholePart(x));
+    return QString::asprintf("%d minutes", wholePart(x / Minute));
+}
 } // namespace
 
 QString DateIntervalFormatter::formatRelativeTime(double seconds) {
     const double x = std::fabs(seconds);
-    if (x < Minute)
-        return QString::asprintf("%d seconds", wholePart(x));
     if (x < Hour)
-        return QString::asprintf("%d minutes", wholePart(x / Minute));
+        return belowAnHour(x);
     if (x < Day)
         return QString::asprintf("%d hours", wholePart((x + Hour / 2) / Hour));
     if (x < Week)
@@ -32,10 +37,8 @@ QString DateIntervalFormatter::formatRelativeTime(double seconds) {
 
 QString DateIntervalFormatter::formatDetailledRelativeTime(double seconds) {
     const double x = std::fabs(seconds);
-    if (x < Minute)
-        return QString::asprintf("%d seconds", wholePart(x));
     if (x < Hour)
-        return QString::asprintf("%d minutes", wholePart(x / Minute));
+        return belowAnHour(x);
     if (x < Day)
         return QString::asprintf("%1.1f hours", static_cast<double>(static_cast<float>(x / Hour)));
     if (x < Week)

@@ -172,9 +172,23 @@ QList<Event> SqliteDatabase::page(qint64 offset, int limit) {
 
 // Row values follow the (creation_date, rowid) order of the date index, so these are range scans.
 QList<Event> SqliteDatabase::olderThan(const Event& anchor, int limit) {
-    sqlite3_stmt* stmt =
-        statement(OlderStatement, EVENT_COLUMNS "WHERE (creation_date, id) < (?1, ?2) "
-                                                "ORDER BY creation_date DESC, id DESC LIMIT ?3");
+    return keyset(OlderStatement,
+                  EVENT_COLUMNS "WHERE (creation_date, id) < (?1, ?2) "
+                                "ORDER BY creation_date DESC, id DESC LIMIT ?3",
+                  anchor, limit);
+}
+
+QList<Event> SqliteDatabase::newerThan(const Event& anchor, int limit) {
+    QList<Event> result = keyset(NewerStatement,
+                                 EVENT_COLUMNS "WHERE (creation_date, id) > (?1, ?2) "
+                                               "ORDER BY creation_date ASC, id ASC LIMIT ?3",
+                                 anchor, limit);
+    std::reverse(result.begin(), result.end());
+    return result;
+}
+
+QList<Event> SqliteDatabase::keyset(int index, const char* sql, const Event& anchor, int limit) {
+    sqlite3_stmt* stmt = statement(index, sql);
     if (!stmt)
         return {};
     StatementReset reset{stmt};
@@ -182,21 +196,6 @@ QList<Event> SqliteDatabase::olderThan(const Event& anchor, int limit) {
     sqlite3_bind_int64(stmt, 2, anchor.objectId);
     sqlite3_bind_int(stmt, 3, limit);
     return collect(stmt, db_);
-}
-
-QList<Event> SqliteDatabase::newerThan(const Event& anchor, int limit) {
-    sqlite3_stmt* stmt =
-        statement(NewerStatement, EVENT_COLUMNS "WHERE (creation_date, id) > (?1, ?2) "
-                                                "ORDER BY creation_date ASC, id ASC LIMIT ?3");
-    if (!stmt)
-        return {};
-    StatementReset reset{stmt};
-    sqlite3_bind_double(stmt, 1, anchor.creationDate);
-    sqlite3_bind_int64(stmt, 2, anchor.objectId);
-    sqlite3_bind_int(stmt, 3, limit);
-    QList<Event> result = collect(stmt, db_);
-    std::reverse(result.begin(), result.end());
-    return result;
 }
 
 qint64 SqliteDatabase::positionOf(const Event& event) {

@@ -45,6 +45,7 @@ public:
 private:
     bool exec(const char* sql, StoreError* error);
     sqlite3_stmt* statement(int index, const char* sql);
+    QList<Event> keyset(int index, const char* sql, const Event& anchor, int limit);
     StoreError lastError(int code) const;
     bool openAndPrepareSchema(Mode mode);
 

@@ -2,7 +2,7 @@
 #include "DataChangedListener.h"
 #include "Device.h"
 #include "EventStore.h"
-#include "FakePowerSource.h"
+#include "LogHandlerFixture.h"
 #include "ManagedObjectContext.h"
 #include "TestSupport.h"
 #include "UserDefaults.h"
@@ -32,18 +32,9 @@ struct AddedOnly : DataChangedListener {
     void dataAdded(int) override { ++added; }
 };
 
-class BatteryLogHandlerTest : public ::testing::Test {
+class BatteryLogHandlerTest : public LogHandlerFixture {
 protected:
-    FakeClock clock;
-    TemporaryHome home;
-    FakePowerSource* battery = new FakePowerSource;
-    Device device{std::unique_ptr<PowerSource>(battery), 60000};
-    UserDefaults defaults{home.configDir() + "/Ampelio.ini"};
     std::unique_ptr<BatteryLogHandler> handler = makeHandler();
-
-    std::unique_ptr<BatteryLogHandler> makeHandler() {
-        return std::make_unique<BatteryLogHandler>(device, home.dataDir(), defaults);
-    }
     // Takes a sample at the given level and state and says whether it was kept.
     bool sample(float level, BatteryState state) {
         battery->platformLevel = level;

@@ -1,6 +1,6 @@
 #include "BatteryLogHandler.h"
 #include "Device.h"
-#include "FakePowerSource.h"
+#include "LogHandlerFixture.h"
 #include "ManagedObjectContext.h"
 #include "StatisticsFile.h"
 #include "StatisticsHandler.h"
@@ -90,18 +90,9 @@ TEST(StatisticsHandler, StateTexts) {
 }
 
 namespace {
-class OverallStatisticsTest : public ::testing::Test {
+class OverallStatisticsTest : public LogHandlerFixture {
 protected:
-    FakeClock clock;
-    TemporaryHome home;
-    FakePowerSource* battery = new FakePowerSource;
-    Device device{std::unique_ptr<PowerSource>(battery), 60000};
-    UserDefaults defaults{home.configDir() + "/Ampelio.ini"};
     QString plist() const { return home.dataDir() + "/Statistics.plist"; }
-
-    std::unique_ptr<BatteryLogHandler> makeHandler() {
-        return std::make_unique<BatteryLogHandler>(device, home.dataDir(), defaults);
-    }
 };
 } // namespace
 

@@ -1,8 +1,8 @@
 #include "HistoryViewController.h"
 #include "BatteryLogHandler.h"
 #include "Device.h"
-#include "FakePowerSource.h"
 #include "HistoryListModel.h"
+#include "LogHandlerFixture.h"
 #include "ManagedObjectContext.h"
 #include "TestSupport.h"
 #include "UserDefaults.h"
@@ -14,13 +14,9 @@
 #include <gtest/gtest.h>
 
 namespace {
-class HistoryViewControllerTest : public ::testing::Test {
+class HistoryViewControllerTest : public LogHandlerFixture {
 protected:
-    FakeClock clock{1765195200.0}; // 2025-12-08 12:00 UTC
-    TemporaryHome home;
-    FakePowerSource* battery = new FakePowerSource;
-    Device device{std::unique_ptr<PowerSource>(battery), 60000};
-    UserDefaults defaults{home.configDir() + "/Ampelio.ini"};
+    HistoryViewControllerTest() : LogHandlerFixture(1765195200.0) {} // 2025-12-08 12:00 UTC
     BatteryLogHandler handler{device, home.dataDir(), defaults};
     HistoryViewController controller;
 

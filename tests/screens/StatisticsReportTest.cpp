@@ -1,7 +1,7 @@
 #include "StatisticsReport.h"
 #include "BatteryLogHandler.h"
 #include "Device.h"
-#include "FakePowerSource.h"
+#include "LogHandlerFixture.h"
 #include "ManagedObjectContext.h"
 #include "TestSupport.h"
 #include "UIDeviceHardware.h"
@@ -12,13 +12,8 @@
 #include <gtest/gtest.h>
 
 namespace {
-class StatisticsReportTest : public ::testing::Test {
+class StatisticsReportTest : public LogHandlerFixture {
 protected:
-    FakeClock clock;
-    TemporaryHome home;
-    FakePowerSource* battery = new FakePowerSource;
-    Device device{std::unique_ptr<PowerSource>(battery), 60000};
-    UserDefaults defaults{home.configDir() + "/Ampelio.ini"};
     BatteryLogHandler handler{device, home.dataDir(), defaults};
     UIDeviceHardware hardware{*battery, 320};
     StatisticsReport report{handler, hardware};

@@ -1,8 +1,8 @@
 #include "StatisticsTableViewController.h"
 #include "BatteryLogHandler.h"
 #include "Device.h"
-#include "FakePowerSource.h"
 #include "HistoryViewController.h"
+#include "LogHandlerFixture.h"
 #include "ManagedObjectContext.h"
 #include "StatisticsReport.h"
 #include "TestSupport.h"
@@ -18,13 +18,9 @@
 #include <gtest/gtest.h>
 
 namespace {
-class StatisticsTableViewControllerTest : public ::testing::Test {
+class StatisticsTableViewControllerTest : public LogHandlerFixture {
 protected:
-    FakeClock clock{1765195200.0};
-    TemporaryHome home;
-    FakePowerSource* battery = new FakePowerSource;
-    Device device{std::unique_ptr<PowerSource>(battery), 60000};
-    UserDefaults defaults{home.configDir() + "/Ampelio.ini"};
+    StatisticsTableViewControllerTest() : LogHandlerFixture(1765195200.0) {}
     BatteryLogHandler handler{device, home.dataDir(), defaults};
     UIDeviceHardware hardware{*battery, 320};
     HistoryViewController history;

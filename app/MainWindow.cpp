@@ -1,0 +1,99 @@
+#include "MainWindow.h"
+
+#include "ApplicationLifecycle.h"
+#include "StatusStrip.h"
+#include "TabBar.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QSystemTrayIcon>
+#include <QVBoxLayout>
+
+MainWindow::MainWindow(PowerSource& source, ApplicationLifecycle& lifecycle, QWidget* parent)
+    : QWidget(parent), lifecycle_(lifecycle) {
+    setWindowTitle(QStringLiteral("Ampelio"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/ampelio.svg")));
+    status_ = new StatusStrip(source, this);
+    stack_ = new QStackedWidget(this);
+    tabBar_ = new TabBar(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(status_);
+    layout->addWidget(stack_, 1);
+    layout->addWidget(tabBar_);
+    connect(tabBar_, &TabBar::currentChanged, stack_, &QStackedWidget::setCurrentIndex);
+    createTrayIcon();
+}
+
+void MainWindow::addTab(QWidget* screen, const QIcon& icon, const QString& title) {
+    stack_->addWidget(screen);
+    tabBar_->addTab(icon, title);
+}
+
+void MainWindow::setScreenSize(const QSize& size) {
+    resize(size);
+    landscape_ = size.width() > size.height();
+}
+
+void MainWindow::createTrayIcon() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    tray_ = new QSystemTrayIcon(windowIcon(), this);
+    tray_->setToolTip(QStringLiteral("Ampelio is logging the battery"));
+    auto* menu = new QMenu(this);
+    menu->addAction(QStringLiteral("Show Ampelio"), this, &MainWindow::restore);
+    menu->addAction(QStringLiteral("Quit"), qApp, &QApplication::quit);
+    tray_->setContextMenu(menu);
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    restore();
+            });
+    tray_->show();
+}
+
+void MainWindow::restore() {
+    showNormal();
+    raise();
+    activateWindow();
+    lifecycle_.activate();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow())
+            lifecycle_.activate();
+        else if (!isMinimized() && isVisible())
+            lifecycle_.deactivate();
+    } else if (event->type() == QEvent::WindowStateChange) {
+        if (isMinimized())
+            lifecycle_.enterBackground();
+        else if (isActiveWindow())
+            lifecycle_.activate();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Without a tray there is no way back to a hidden window, so closing quits instead.
+    if (!tray_ || !tray_->isVisible()) {
+        event->accept();
+        qApp->quit();
+        return;
+    }
+    event->ignore();
+    hide();
+    lifecycle_.enterBackground();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const bool landscape = width() > height();
+    if (landscape != landscape_) {
+        landscape_ = landscape;
+        emit orientationChanged(landscape);
+    }
+}

@@ -1,0 +1,166 @@
+#include "GraphTileRenderer.h"
+
+#include "GraphDelegate.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace {
+// The platform's stroke defaults: butt caps, mitre joins with a limit of 10 beyond which the
+// join is bevelled (Qt::MiterJoin would instead cut a long spike off at the limit).
+QPen strokePen(const QColor& color, qreal width) {
+    QPen pen(color, width, Qt::SolidLine, Qt::FlatCap, Qt::SvgMiterJoin);
+    pen.setMiterLimit(10.0);
+    return pen;
+}
+
+std::optional<double> badgeValue(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return std::nullopt;
+    return value.toDouble();
+}
+} // namespace
+
+GraphTileRenderer::GraphTileRenderer(const GraphCoordinates& coordinates)
+    : coordinates_(coordinates) {}
+
+void GraphTileRenderer::draw(QPainter& painter) const {
+    const GraphGeometry& g = coordinates_.geometry();
+    if (!(g.width > 0) || !(g.xRange > 0))
+        return; // no scale to map time with
+    const QRectF clip = painter.clipBoundingRect();
+    const float toSecs =
+        g.pixelsToOriginSecs(static_cast<float>(clip.x() + clip.width()) + tileOverlap);
+    const float fromSecs = g.pixelsToOriginSecs(static_cast<float>(clip.x()) - tileOverlap);
+    const GraphData data = coordinates_.source().dataFromX(fromSecs, toSecs);
+    if (data.isEmpty()) {
+        qInfo("No record in dataSource\n\n");
+        return;
+    }
+    const QStringList keys = coordinates_.source().yKeys();
+    for (const QString& key : keys) {
+        drawSeries(painter, data, key);
+        drawBadges(painter, data, keys.first());
+    }
+    drawTicks(painter, fromSecs, toSecs);
+}
+
+void GraphTileRenderer::drawSeries(QPainter& painter, const GraphData& data,
+                                   const QString& key) const {
+    const GraphDelegate& source = coordinates_.source();
+    const QColor color = source.lineColor(key).value_or(QColor::fromRgbF(0.3f, 0.3f, 0.3f, 0.7f));
+    const bool bars = source.lineType(key) == 1;
+    QList<QPointF> points;
+    points.reserve(data.size());
+    for (const GraphDataObjectPtr& object : data) {
+        const float y = coordinates_.getYCord(*object, key);
+        points.append(QPointF(coordinates_.getXCord(*object), y));
+    }
+    // The last width set before the stroke wins, so dotted lines are always 5 wide.
+    const float width = bars ? source.lineSize(key).value_or(4.0f) : 5.0f;
+
+    // The series is one path stroked once, so where its parts overlap the translucent colour
+    // must not build up. Drawing the parts opaque into a mask and laying the mask down once
+    // with the colour's alpha gives that picture, many times faster than stroking one path of
+    // hundreds of arcs.
+    const QRectF clip = painter.clipBoundingRect();
+    const qreal dpr = painter.device()->devicePixelRatioF();
+    QImage mask(QSize(static_cast<int>(std::ceil(clip.width() * dpr)),
+                      static_cast<int>(std::ceil(clip.height() * dpr))),
+                QImage::Format_ARGB32_Premultiplied);
+    mask.setDevicePixelRatio(dpr);
+    mask.fill(Qt::transparent);
+    {
+        QPainter parts(&mask);
+        parts.setRenderHint(QPainter::Antialiasing);
+        parts.translate(-clip.topLeft());
+        QColor opaque = color;
+        opaque.setAlphaF(1.0f);
+        parts.setPen(strokePen(opaque, width));
+        if (bars)
+            drawBars(parts, points);
+        else
+            drawDottedLine(parts, points);
+    }
+    painter.save();
+    painter.setOpacity(painter.opacity() * color.alphaF());
+    painter.drawImage(clip.topLeft(), mask);
+    painter.restore();
+}
+
+void GraphTileRenderer::drawBars(QPainter& painter, const QList<QPointF>& points) const {
+    const qreal zeroLine = coordinates_.geometry().yValueToPixels(0, 1.0f);
+    QList<QLineF> bars;
+    bars.reserve(points.size());
+    for (const QPointF& p : points)
+        bars.append(QLineF(QPointF(p.x(), zeroLine), p));
+    painter.drawLines(bars);
+}
+
+void GraphTileRenderer::drawDottedLine(QPainter& painter, const QList<QPointF>& points) const {
+    // Each segment ends in the 3-point link to its dot's start, with a join between the two;
+    // the next segment starts afresh from the dot's centre.
+    for (qsizetype j = 0; j < points.size(); ++j) {
+        const QPointF& p = points[j];
+        const QPointF arcStart = p + QPointF(3.0, 0.0);
+        if (j > 0) {
+            const QPointF segment[] = {points[j - 1], p, arcStart};
+            painter.drawPolyline(segment, 3);
+        } else {
+            painter.drawLine(p, arcStart);
+        }
+        painter.drawEllipse(p, 3.0, 3.0);
+    }
+}
+
+void GraphTileRenderer::drawBadges(QPainter& painter, const GraphData& data,
+                                   const QString& key) const {
+    const std::optional<StateBadgeTable> table = coordinates_.source().stateChangeNewStateBadge();
+    if (!table || table->isEmpty())
+        return;
+    const StateBadges& badges = table->first();
+    std::optional<double> previous;
+    bool first = true;
+    for (const GraphDataObjectPtr& object : data) {
+        const std::optional<double> value = badgeValue(object->valueForKey(badges.attribute));
+        // A missing value never equals anything, not even another missing one.
+        if (first || !value || !previous || *value != *previous) {
+            const auto image =
+                value ? badges.imageForValue.constFind(*value) : badges.imageForValue.constEnd();
+            if (image != badges.imageForValue.constEnd()) {
+                const float x = coordinates_.getXCord(*object);
+                const float y = coordinates_.getYCord(*object, key);
+                const float half = badgeSize / 2;
+                painter.drawImage(QRectF(x - half, y - half, badgeSize, badgeSize), *image);
+            }
+        }
+        previous = value;
+        first = false;
+    }
+}
+
+void GraphTileRenderer::drawTicks(QPainter& painter, float fromSecs, float toSecs) const {
+    const GraphGeometry& g = coordinates_.geometry();
+    const float z = g.yValueToPixels(0, 1.0f);
+    const float lo = std::min(fromSecs, toSecs);
+    const float hi = std::max(fromSecs, toSecs);
+    if (!(std::fabs(lo) < 2.0e9f && std::fabs(hi) < 2.0e9f))
+        return; // beyond whole seconds in an int: no sensible ticks
+    const bool hours = g.secondsOnScreen() < 172800.0f;
+    const int step = hours ? 3600 : 86400;
+    const int period = hours ? 21600 : 604800;
+    QPainterPath path;
+    // Start on a whole step, not merely a whole hour, so that day ticks sit at whole days
+    // counted back from now in every tile alike.
+    for (int t = static_cast<int>(lo / static_cast<float>(step)) * step; static_cast<float>(t) < hi;
+         t += step) {
+        const float x = g.secsToOriginPixels(static_cast<float>(t));
+        path.moveTo(x, z + 30);
+        path.lineTo(x, t % period == 0 ? z + 23 : z + 25);
+    }
+    painter.strokePath(path, strokePen(QColor::fromRgbF(0.7f, 0.7f, 0.7f, 1.0f), 1.5));
+}

@@ -1,0 +1,143 @@
+#include "GraphView.h"
+
+#include "GraphDelegate.h"
+#include "GraphTileRenderer.h"
+#include "MainScreen.h"
+#include "NearestPoint.h"
+#include "TapDetectingViewDelegate.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <cmath>
+
+GraphView::GraphView(const QRectF& frame, QWidget* parent)
+    : ZoomableView(frame, parent), layer_(QSize(tileWidth, tileHeight)) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
+    setAttribute(Qt::WA_AcceptTouchEvents);
+    layer_.setRendererFactory([this] { return tileRenderer(); });
+    connect(&layer_, &TiledLayer::tileReady, this, [this](const QRectF& rect) {
+        const QTransform t = transform();
+        update(QRectF(rect.x() * t.m11(), rect.y(), rect.width() * t.m11(), rect.height())
+                   .toAlignedRect());
+    });
+    connect(&taps_, &TapRecognizer::singleTap, this, &GraphView::handleSingleTap);
+    connect(&taps_, &TapRecognizer::doubleTap, this, &GraphView::handleDoubleTap);
+    connect(&taps_, &TapRecognizer::twoFingerTap, this, &GraphView::handleTwoFingerTap);
+}
+
+GraphView::~GraphView() = default;
+
+GraphGeometry GraphView::graphGeometry() const {
+    GraphGeometry g;
+    g.width = static_cast<float>(boundsSize().width());
+    g.height = static_cast<float>(boundsSize().height());
+    g.zoomScale = zoomScale_;
+    g.pixelsBeyondNow = pixelsBeyondNow_;
+    g.reversed = reversed_;
+    if (graphDelegate_) {
+        g.xRange = graphDelegate_->xRange();
+        g.bottomClearance = graphDelegate_->yBottomClearance().value_or(0.0f);
+    }
+    return g;
+}
+
+float GraphView::getXCord(const GraphDataObject& object) const {
+    return graphDelegate_ ? GraphCoordinates(graphGeometry(), *graphDelegate_).getXCord(object) : 0;
+}
+
+float GraphView::getYCord(const GraphDataObject& object, const QString& key) const {
+    return graphDelegate_ ? GraphCoordinates(graphGeometry(), *graphDelegate_).getYCord(object, key)
+                          : 0;
+}
+
+void GraphView::drawLayer(QPainter& painter) const {
+    if (graphDelegate_)
+        GraphTileRenderer(GraphCoordinates(graphGeometry(), *graphDelegate_)).draw(painter);
+}
+
+TiledLayer::TileRenderer GraphView::tileRenderer() const {
+    if (!graphDelegate_)
+        return [](QPainter&) {};
+    const GraphCoordinates coordinates(graphGeometry(), *graphDelegate_);
+    return [coordinates](QPainter& painter) { GraphTileRenderer(coordinates).draw(painter); };
+}
+
+void GraphView::setTransform(const QTransform& transform) {
+    ZoomableView::setTransform(QTransform(transform.m11(), 0, 0, 1, 0, 0));
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        child->hide();
+        child->deleteLater();
+    }
+}
+
+QSizeF GraphView::sizeThatFits() const {
+    const QSizeF size = defaultSize(graphDelegate_ ? graphDelegate_->xRange() : 0);
+    return QSizeF(size.width() * zoomScale_, size.height());
+}
+
+QSizeF GraphView::defaultSize(float rangeSeconds) {
+    const QRectF a = MainScreen::applicationFrame();
+    return QSizeF(rangeSeconds * a.width() / 86400.0, a.height() - 44 - 20);
+}
+
+void GraphView::clearTileCache() {
+    layer_.clear();
+    update();
+}
+
+void GraphView::setNeedsDisplay() {
+    layer_.invalidate();
+    update();
+}
+
+void GraphView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const qreal sx = transform().m11() > 0 ? transform().m11() : 1.0;
+    painter.scale(sx, 1.0);
+    const QRectF exposed(event->rect().x() / sx, event->rect().y(), event->rect().width() / sx,
+                         event->rect().height());
+    const QRectF visible = visibleRegion().boundingRect();
+    layer_.setVisibleRect(
+        QRectF(visible.x() / sx, visible.y(), visible.width() / sx, visible.height()));
+    // Mid-zoom the cached tiles are stretched; new ones are drawn once the zoom is folded in.
+    layer_.paint(painter, exposed, boundsSize(), devicePixelRatioF(), sx == 1.0);
+}
+
+void GraphView::handleSingleTap() {
+    const QPointF tap = tapLocation();
+    if (delegate_)
+        delegate_->gotSingleTapAtPoint(this, tap);
+    if (!graphDelegate_)
+        return;
+    const GraphCoordinates coordinates(graphGeometry(), *graphDelegate_);
+    const float t = coordinates.geometry().pixelsToOriginSecs(static_cast<float>(tap.x()));
+    const float h = std::trunc(coordinates.geometry().secondsOnScreen() / 10);
+    const GraphData data = graphDelegate_->dataFromX(t - h, t + h);
+    const std::optional<NearestPoint> hit = findNearestPoint(coordinates, data, tap);
+    if (hit)
+        graphDelegate_->objectSelected(data[hit->index], hit->location, hit->key);
+}
+
+void GraphView::handleDoubleTap() {
+    if (delegate_)
+        delegate_->gotDoubleTapAtPoint(this, tapLocation());
+}
+
+void GraphView::handleTwoFingerTap() {
+    if (delegate_)
+        delegate_->gotTwoFingerTapAtPoint(this, tapLocation());
+}
+
+void GraphView::touchesBegan(const TouchList&, int touchesOnView) {
+    taps_.touchesBegan(touchesOnView);
+}
+
+void GraphView::touchesEnded(const TouchList& ended, int touchesOnView) {
+    taps_.touchesEnded(ended, touchesOnView);
+}
+
+void GraphView::touchesCancelled() {
+    taps_.touchesCancelled();
+}

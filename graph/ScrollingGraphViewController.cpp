@@ -1,0 +1,233 @@
+#include "ScrollingGraphViewController.h"
+
+#include "GraphView.h"
+#include "MainScreen.h"
+#include "ScrollView.h"
+#include "UIBackgroundView.h"
+
+#include <QEvent>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+constexpr qreal tabBarHeight = 49.0;
+
+struct Layout {
+    qreal graphHeight;
+    QRectF scrollFrame;
+};
+
+Layout layoutForScreen() {
+    if (MainScreen::idiom() == UserInterfaceIdiom::Pad) {
+        if (MainScreen::isLandscape())
+            return {704, QRectF(0, 0, 1024, 704)};
+        return {960, QRectF(0, 0, 768, 960)};
+    }
+    return {416, QRectF(0, 0, 320, 416)};
+}
+
+// Where "now" lies across a graph of this width.
+double nowX(double width, bool reversed, double pixelsBeyondNow) {
+    return reversed ? pixelsBeyondNow : width - pixelsBeyondNow;
+}
+} // namespace
+
+ScrollingGraphViewController::ScrollingGraphViewController(QObject* parent) : QObject(parent) {
+    updateTimer_.setSingleShot(true);
+    connect(&updateTimer_, &QTimer::timeout, this, &ScrollingGraphViewController::updateGraph);
+}
+
+ScrollingGraphViewController::~ScrollingGraphViewController() {
+    stopUpdateTimer();
+    // The graph's drawing threads call back into this object; they end with the views.
+    delete rootView_.data();
+}
+
+QWidget* ScrollingGraphViewController::view() {
+    if (!rootView_)
+        loadView();
+    return rootView_;
+}
+
+void ScrollingGraphViewController::setRootView(QWidget* view) {
+    if (rootView_ == view)
+        return;
+    if (rootView_)
+        rootView_->deleteLater();
+    rootView_ = view;
+    if (view)
+        view->installEventFilter(this);
+}
+
+bool ScrollingGraphViewController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == rootView_ && event->type() == QEvent::Show)
+        viewDidAppear();
+    else if (watched == rootView_ && event->type() == QEvent::Hide)
+        viewDidDisappear();
+    return QObject::eventFilter(watched, event);
+}
+
+void ScrollingGraphViewController::loadView() {
+    const QRectF app = MainScreen::applicationFrame();
+    const QRectF rootFrame(0, 0, app.width(), app.height() - tabBarHeight);
+    const float w = static_cast<float>(rootFrame.width());
+    const float contentWidth = w * (xWholeValueRange() / xDefaultScreenValueRange());
+
+    auto* scroll = new ScrollView(rootFrame);
+    scroll->setContentSize(QSizeF(contentWidth, scroll->height()));
+    scroll->setMinimumZoomScale(minimumZoomScale);
+    scroll->setMaximumZoomScale(maximumZoomScale);
+    connect(scroll, &ScrollView::didScroll, this, [this, scroll] { scrollViewDidScroll(scroll); });
+    connect(scroll, &ScrollView::didEndZooming, this,
+            [this, scroll](ZoomableView* view, float scale) {
+                scrollViewDidEndZooming(scroll, view, scale);
+            });
+    scrollView_ = scroll;
+    const std::optional<bool> reversed = xAxisReversed();
+    if (!reversed.value_or(false))
+        scroll->setContentOffset(QPointF(contentWidth - w, 0));
+
+    auto* graph = new GraphView(QRectF(0, 0, contentWidth, scroll->contentSize().height()));
+    graphView_ = graph;
+    if (reversed)
+        graph->setREVERSED(*reversed);
+    graph->setDelegate(this);
+    graph->setGraphDelegate(this);
+
+    if (UIBackgroundView* background = backgroundView()) {
+        background->setGraphView(graph);
+        scroll->setParent(background);
+        scroll->show();
+        setRootView(background);
+    } else {
+        setRootView(scroll);
+    }
+    scroll->setZoomView(viewForZoomingInScrollView(scroll));
+    layoutSubviews();
+}
+
+GraphView* ScrollingGraphViewController::viewForZoomingInScrollView(ScrollView*) const {
+    return graphView_;
+}
+
+void ScrollingGraphViewController::viewDidAppear() {
+    setupUpdateTimer();
+    layoutSubviews();
+}
+
+void ScrollingGraphViewController::viewDidDisappear() {
+    stopUpdateTimer();
+}
+
+void ScrollingGraphViewController::viewDidUnload() {
+    stopUpdateTimer();
+    delete rootView_.data();
+}
+
+void ScrollingGraphViewController::didRotateFromInterfaceOrientation() {
+    if (!graphView_)
+        return;
+    rootView_->update();
+    layoutSubviews();
+    graphView_->clearTileCache();
+    graphView_->setNeedsDisplay();
+}
+
+void ScrollingGraphViewController::layoutSubviews() {
+    if (graphView_ && scrollView_) {
+        const Layout layout = layoutForScreen();
+        graphView_->setFrame(QRectF(0, 0, graphView_->frame().width(), layout.graphHeight));
+        scrollView_->setGeometry(layout.scrollFrame.toRect());
+        rootView_->setGeometry(layout.scrollFrame.toRect());
+        scrollView_->setContentSize(graphView_->frame().size());
+    }
+    setupUpdateTimer();
+}
+
+void ScrollingGraphViewController::scrollViewDidEndZooming(ScrollView* scroll, ZoomableView*,
+                                                           float scale) {
+    if (!graphView_ || !scroll)
+        return;
+    amZooming_ = true;
+    const float z = graphView_->zoomScale();
+    const float newZoom = std::clamp(z * scale, minimumZoomScale, maximumZoomScale);
+    const QPointF offset = scroll->contentOffset();
+    const float newOffsetX = newContentOffsetX(static_cast<float>(offset.x()), scale, newZoom);
+
+    scroll->setZoomScale(1.0f, false);
+    scroll->setMinimumZoomScale(minimumZoomScale / newZoom);
+    scroll->setMaximumZoomScale(maximumZoomScale / newZoom);
+    graphView_->setZoomScale(newZoom);
+    const QSizeF size = graphView_->sizeThatFits();
+    graphView_->setFrame(QRectF(QPointF(0, 0), size));
+    scroll->setContentSize(size);
+    scroll->setContentOffset(QPointF(newOffsetX, offset.y()), false);
+
+    layoutSubviews();
+    graphView_->clearTileCache();
+    graphView_->setNeedsDisplay();
+    amZooming_ = false;
+}
+
+float ScrollingGraphViewController::newContentOffsetX(float offsetX, float scale,
+                                                      float newZoom) const {
+    const bool reversed = graphView_->REVERSED();
+    const float p = reversed ? graphView_->pixelsBeyondNow() : -graphView_->pixelsBeyondNow();
+    if (newZoom == graphView_->zoomScale() * scale) {
+        // "Now" keeps its place on screen while the margin beyond it returns to its width.
+        const float e = scale;
+        return p + e * (offsetX / e - p);
+    }
+    // The zoom was clamped, so the graph grows by less than the pinch did: keep "now" where
+    // it was on screen by measuring it in the pinched content and in the new graph.
+    const double margin = graphView_->pixelsBeyondNow();
+    const double before = nowX(graphView_->boundsSize().width(), reversed, margin) * scale;
+    const double after =
+        nowX(graphView_->defaultSize(xRange()).width() * newZoom, reversed, margin);
+    return static_cast<float>(offsetX + after - before);
+}
+
+void ScrollingGraphViewController::gotDoubleTapAtPoint(GraphView*, const QPointF& point) {
+    if (scrollView_)
+        scrollView_->zoomToRect(zoomRectForScale(doubleTapZoom, point), true);
+}
+
+void ScrollingGraphViewController::gotTwoFingerTapAtPoint(GraphView*, const QPointF& point) {
+    if (scrollView_)
+        scrollView_->zoomToRect(zoomRectForScale(twoFingerTapZoom, point), true);
+}
+
+QRectF ScrollingGraphViewController::zoomRectForScale(float scale, const QPointF& center) const {
+    const QSizeF bounds = rootView_ ? QSizeF(rootView_->size()) : QSizeF();
+    const float width = static_cast<float>(bounds.width() / scale);
+    const float height = static_cast<float>(bounds.height() / scale);
+    const float x = static_cast<float>(center.x() - width * 0.5);
+    const float y = static_cast<float>(center.y() - height * 0.5);
+    return QRectF(x, y, width, height);
+}
+
+void ScrollingGraphViewController::setupUpdateTimer() {
+    stopUpdateTimer();
+    if (!graphView_)
+        return;
+    const float delay = graphView_->pixelsToSecsFactor() * 5.0f;
+    updateDelaySeconds_ = delay;
+    // A graph without a time scale would otherwise redraw in a busy loop.
+    if (!(delay > 0) || !std::isfinite(delay))
+        return;
+    const double ms = std::min(updateDelaySeconds_ * 1000.0,
+                               static_cast<double>(std::numeric_limits<int>::max()));
+    updateTimer_.start(static_cast<int>(std::llround(ms)));
+}
+
+void ScrollingGraphViewController::stopUpdateTimer() {
+    updateTimer_.stop();
+}
+
+void ScrollingGraphViewController::updateGraph() {
+    if (rootView_ && rootView_->isVisible() && graphView_)
+        graphView_->setNeedsDisplay();
+    setupUpdateTimer();
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "GraphDelegate.h"
+#include "TapDetectingViewDelegate.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include "GraphView.h"
+#include "ScrollView.h"
+class UIBackgroundView;
+class ZoomableView;
+
+// Hosts a GraphView in a scrolling, zooming container: folds every finished zoom into the
+// graph's width and zoom factor, zooms in on a double tap and out on a two-finger tap, lays the
+// views out for phone and tablet, and redraws the graph as time passes. Subclasses supply the
+// data (as the graph's data source) and the time ranges.
+class ScrollingGraphViewController : public QObject,
+                                     public GraphDelegate,
+                                     public TapDetectingViewDelegate {
+    Q_OBJECT
+public:
+    explicit ScrollingGraphViewController(QObject* parent = nullptr);
+    ~ScrollingGraphViewController() override;
+
+    // The root view, built on first use.
+    QWidget* view();
+    bool isViewLoaded() const { return !rootView_.isNull(); }
+    GraphView* graphView() const { return graphView_; }
+    ScrollView* scrollView() const { return scrollView_; }
+    bool amZooming() const { return amZooming_; }
+    void setAmZooming(bool zooming) { amZooming_ = zooming; }
+
+    // Seconds across the whole graph, and across one screen width when first shown.
+    virtual float xWholeValueRange() const = 0;
+    virtual float xDefaultScreenValueRange() const = 0;
+    // The view behind the scroll view; none by default.
+    virtual UIBackgroundView* backgroundView() { return nullptr; }
+
+    virtual void loadView();
+    virtual void viewDidAppear();
+    virtual void viewDidDisappear();
+    virtual void viewDidUnload();
+    int supportedInterfaceOrientations() const { return 30; }
+    virtual void didRotateFromInterfaceOrientation();
+    virtual void layoutSubviews();
+
+    GraphView* viewForZoomingInScrollView(ScrollView* scrollView) const;
+    virtual void scrollViewDidEndZooming(ScrollView* scrollView, ZoomableView* view, float scale);
+    virtual void scrollViewDidScroll(ScrollView*) {}
+
+    void gotSingleTapAtPoint(GraphView*, const QPointF&) override {}
+    void gotDoubleTapAtPoint(GraphView* view, const QPointF& point) override;
+    void gotTwoFingerTapAtPoint(GraphView* view, const QPointF& point) override;
+    QRectF zoomRectForScale(float scale, const QPointF& center) const;
+
+    void setupUpdateTimer();
+    void stopUpdateTimer();
+    void updateGraph();
+    bool updateTimerActive() const { return updateTimer_.isActive(); }
+    double updateTimerDelaySeconds() const { return updateDelaySeconds_; }
+
+    static constexpr float minimumZoomScale = 0.03125f;
+    static constexpr float maximumZoomScale = 32.1f;
+    static constexpr float doubleTapZoom = 2.0f;
+    static constexpr float twoFingerTapZoom = 0.5f;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Replaces the root view, which the controller owns.
+    void setRootView(QWidget* view);
+
+private:
+    float newContentOffsetX(float offsetX, float scale, float newZoom) const;
+
+    QPointer<QWidget> rootView_;
+    QPointer<GraphView> graphView_;
+    QPointer<ScrollView> scrollView_;
+    bool amZooming_ = false;
+    QTimer updateTimer_;
+    double updateDelaySeconds_ = 0;
+};

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "GraphDelegate.h"
+#include "TapDetectingViewDelegate.h"
+
+#include <QHash>
+#include <QImage>
+#include <QPainter>
+
+#include <mutex>
+#include <vector>
+
+class FakeObject : public GraphDataObject {
+public:
+    FakeObject(double date, float level, QVariant state)
+        : date_(date), level_(level), state_(state) {}
+    QVariant valueForKey(const QString& key) const override {
+        if (key == QLatin1String("date"))
+            return date_;
+        if (key == QLatin1String("level"))
+            return level_;
+        if (key == QLatin1String("state"))
+            return state_;
+        return QVariant();
+    }
+
+private:
+    double date_;
+    float level_;
+    QVariant state_;
+};
+
+// A data source whose answers the test sets; it records what the graph asks and selects.
+class FakeGraphSource : public GraphDelegate {
+public:
+    struct Selection {
+        GraphDataObjectPtr object;
+        QPointF location;
+        QString key;
+    };
+
+    float range = 864000; // ten days across a 3200-point graph: 270 seconds per point
+    QStringList keys{QStringLiteral("level")};
+    GraphData data;
+    std::optional<int> type;
+    std::optional<float> clearance;
+    std::optional<StateBadgeTable> badges;
+    std::vector<Selection> selected;
+    mutable std::mutex mutex;
+    mutable std::vector<std::pair<float, float>> windows;
+
+    float xRange() const override { return range; }
+    float yRange(const QString&) const override { return 1.0f; }
+    QString xKey() const override { return QStringLiteral("date"); }
+    QStringList yKeys() const override { return keys; }
+    GraphData dataFromX(float from, float to) const override {
+        std::lock_guard lock(mutex);
+        windows.emplace_back(from, to);
+        return data;
+    }
+    std::optional<int> lineType(const QString&) const override { return type; }
+    std::optional<float> yBottomClearance() const override { return clearance; }
+    std::optional<StateBadgeTable> stateChangeNewStateBadge() const override { return badges; }
+    void objectSelected(const GraphDataObjectPtr& object, const QPointF& at,
+                        const QString& key) override {
+        selected.push_back({object, at, key});
+    }
+
+    void add(double date, float level, QVariant state = 1) {
+        data.append(std::make_shared<FakeObject>(date, level, state));
+    }
+};
+
+class TapLog : public TapDetectingViewDelegate {
+public:
+    QList<QPair<QString, QPointF>> taps;
+    void gotSingleTapAtPoint(GraphView*, const QPointF& p) override { taps.append({"single", p}); }
+    void gotDoubleTapAtPoint(GraphView*, const QPointF& p) override { taps.append({"double", p}); }
+    void gotTwoFingerTapAtPoint(GraphView*, const QPointF& p) override { taps.append({"two", p}); }
+};
+
+inline QImage solidImage(const QColor& colour, int side = 29) {
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(colour);
+    return image;
+}
