@@ -47,6 +47,7 @@ QWidget* CustomCalloutView::contentView() {
         contentView_->setAttribute(Qt::WA_TranslucentBackground);
         contentView_->setAutoFillBackground(false);
         contentView_->setGeometry(QRect(QPoint(0, 0), size()));
+        contentView_->setVisible(transform_.isIdentity() && alpha_ > 0.0);
     }
     return contentView_;
 }

@@ -36,6 +36,7 @@ public:
     FadingLabel* rangeLabel() const { return rangeLabel_; }
     // The pending dimming of the end labels.
     const QTimer& fadeTimer() const { return fadeTimer_; }
+    QTimer& fadeTimer() { return fadeTimer_; }
 
     static constexpr int fadeDelayMs = 500;
 
