@@ -4,8 +4,8 @@
 #include "DemoGraphController.h"
 #include "DeviceScreenWindow.h"
 #include "GraphView.h"
+#include "GraphViewpoint.h"
 #include "MainScreen.h"
-#include "ScrollView.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -48,21 +48,8 @@ int main(int argc, char* argv[]) {
     QWidget* window = DeviceScreenWindow::build(controller.view(), QStringLiteral("Graph demo"));
     window->show();
 
-    const float z = parser.value(zoom).toFloat();
-    if (z > 0 && z != 1.0f) {
-        // Fold the zoom in as a finished pinch would.
-        ScrollView* scroll = controller.scrollView();
-        scroll->setZoomScale(z);
-        controller.scrollViewDidEndZooming(scroll, controller.graphView(), scroll->zoomScale());
-    }
-    const double hours = parser.value(past).toDouble();
-    if (hours != 0) {
-        GraphView* graph = controller.graphView();
-        const float dx = hours * 3600 / graph->pixelsToSecsFactor();
-        const QPointF offset = controller.scrollView()->contentOffset();
-        controller.scrollView()->setContentOffset(
-            QPointF(offset.x() + (graph->REVERSED() ? dx : -dx), offset.y()));
-    }
+    GraphViewpoint::zoom(controller, parser.value(zoom).toFloat());
+    GraphViewpoint::scrollBack(controller, parser.value(past).toDouble());
 
     if (!parser.isSet(shot))
         return app.exec();

@@ -9,9 +9,9 @@
 #include "DeviceScreenWindow.h"
 #include "EventStore.h"
 #include "GraphView.h"
+#include "GraphViewpoint.h"
 #include "MainScreen.h"
 #include "ManagedObjectContext.h"
-#include "ScrollView.h"
 #include "SimulatedPowerSource.h"
 #include "SyntheticHistory.h"
 #include "UserDefaults.h"
@@ -39,21 +39,6 @@ void seedIfEmpty(const QString& dir, double days) {
     writeSyntheticHistory(history, context, nullptr);
     std::printf("Seeded %lld samples in %s\n", static_cast<long long>(context.savedCount()),
                 qPrintable(dir));
-}
-
-void zoom(AmpelioGraphController& controller, float scale) {
-    // Folded in as a finished pinch would be.
-    ScrollView* scroll = controller.scrollView();
-    scroll->setZoomScale(scale);
-    controller.scrollViewDidEndZooming(scroll, controller.graphView(), scroll->zoomScale());
-}
-
-void scrollBack(AmpelioGraphController& controller, double hours) {
-    GraphView* graph = controller.graphView();
-    const double dx = hours * 3600 / graph->pixelsToSecsFactor();
-    const QPointF offset = controller.scrollView()->contentOffset();
-    controller.scrollView()->setContentOffset(
-        QPointF(offset.x() + (graph->REVERSED() ? dx : -dx), offset.y()));
 }
 
 // Taps the sample drawn nearest to the given time, as the graph's tap handling would.
@@ -131,12 +116,8 @@ int main(int argc, char* argv[]) {
     QWidget* window = DeviceScreenWindow::build(controller.view(), device.powerSource().name());
     window->show();
 
-    const float z = parser.value(zoomOption).toFloat();
-    if (z > 0 && z != 1.0f)
-        zoom(controller, z);
-    const double hours = parser.value(past).toDouble();
-    if (hours != 0)
-        scrollBack(controller, hours);
+    GraphViewpoint::zoom(controller, parser.value(zoomOption).toFloat());
+    GraphViewpoint::scrollBack(controller, parser.value(past).toDouble());
     if (parser.isSet(tap) && !tapSampleAt(controller, parser.value(tap).toDouble()))
         std::fputs("No sample to tap there\n", stderr);
 
