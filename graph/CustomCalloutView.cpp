@@ -91,6 +91,8 @@ float CustomCalloutView::relativeParentYPosition() const {
 }
 
 void CustomCalloutView::display() {
+    if (!mapView_)
+        return; // the graph is gone; shown on its own the callout would become a window
     prepareFrameSize();
     setParent(mapView_);
     animateIn(); // what entering the root view starts

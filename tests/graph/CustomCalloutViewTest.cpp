@@ -105,6 +105,15 @@ TEST_F(CustomCalloutViewTest, ThePressBesideTheBubbleGoesToTheGraph) {
     EXPECT_EQ(callout->alpha(), 1.0);
 }
 
+TEST_F(CustomCalloutViewTest, WithoutAGraphNothingIsShown) {
+    auto* root = new QWidget;
+    CustomCalloutView callout(root, QRectF(10, 300, 230, 160));
+    delete root;
+    callout.display();
+    EXPECT_FALSE(callout.isVisible());
+    EXPECT_EQ(callout.parentWidget(), nullptr);
+}
+
 TEST(GraphBubbleViewTest, TwoColumnsOfLabelsUnderTheHeaders) {
     GraphBubbleView bubble(QRectF(0, 0, 175, 170));
     EXPECT_EQ(bubble.headerLabel()->geometry(), QRect(2, 0, 190, 45));

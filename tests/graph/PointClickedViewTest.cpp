@@ -127,6 +127,8 @@ TEST_F(PointClickedViewTest, TheChargeLineNeedsACapacityInMilliampHours) {
     EXPECT_FALSE(texts.subHeader.contains(QStringLiteral("Charge")));
     EXPECT_EQ(selection.describeSelection(save(0, 1.0f, 3)).header,
               QStringLiteral("100.0% Battery"));
+    battery->setCharge(700, 1400);
+    EXPECT_FALSE(selection.describeSelection(save(0, -1.0f, 1)).subHeader.contains("Charge"));
 }
 
 TEST_F(PointClickedViewTest, TheRunStateCanDifferFromTheSamplesOwn) {
