@@ -95,6 +95,7 @@ void AmpelioGraphController::layoutSubviews() {
         return;
     const float clearance = yBottomClearance().value_or(0.0f);
     decorationsView_->setGeometry(root->geometry().translated(0, -qRound(clearance)));
+    decorationsView_->layoutSubviews(); // a hidden view gets no resize event until shown
 }
 
 void AmpelioGraphController::didRotateFromInterfaceOrientation() {

@@ -3,6 +3,7 @@
 #include "DecorationsView.h"
 #include "EventGraphObject.h"
 #include "FadingLabel.h"
+#include "GraphBubbleView.h"
 #include "GraphView.h"
 #include "LogHandlerFixture.h"
 #include "MainScreen.h"
@@ -24,7 +25,11 @@ protected:
         controller = std::make_unique<AmpelioGraphController>();
         controller->setBatteryLogHandler(handler.get());
     }
-    void TearDown() override { controller.reset(); }
+    void TearDown() override {
+        controller.reset();
+        MainScreen::setIdiom(UserInterfaceIdiom::Phone);
+        MainScreen::setLandscape(false);
+    }
 
     double now() const { return clock.now(); }
     QList<double> dates(const GraphData& data) const {
@@ -154,18 +159,47 @@ TEST_F(AmpelioGraphControllerTest, ALogOutlivingTheScreenNoLongerCallsIt) {
     SUCCEED();
 }
 
-TEST_F(AmpelioGraphControllerTest, ATappedSampleOpensACalloutOnTheGraph) {
+TEST_F(AmpelioGraphControllerTest, TappingADrawnSampleOpensItsCalloutOnTheGraph) {
     battery->setCharge(700, 1400);
-    saveEvent(*handler, now() - 7200, 0.9f, 1);
+    saveEvent(*handler, now() - 7200, 1.0f, 3);
+    saveEvent(*handler, now() - 5400, 0.9f, 1);
     const Event tapped = saveEvent(*handler, now() - 3600, 0.5f, 1);
     controller->view();
-    controller->objectSelected(std::make_shared<EventGraphObject>(tapped), QPointF(116500, 200),
-                               QStringLiteral("batteryLevel"));
-    const QList<CustomCalloutView*> callouts =
-        controller->graphView()->findChildren<CustomCalloutView*>();
+    GraphView* graph = controller->graphView();
+    const EventGraphObject drawn(tapped);
+    const QPointF at(graph->getXCord(drawn), graph->getYCord(drawn, "batteryLevel"));
+    graph->touchesEnded({Touch{at + QPointF(3, 4), 1}}, 1);
+    graph->handleSingleTap();
+
+    const QList<CustomCalloutView*> callouts = graph->findChildren<CustomCalloutView*>();
     ASSERT_EQ(callouts.size(), 1);
-    EXPECT_EQ(callouts.first()->location(), QRectF(116500, 200, 230, 160));
-    EXPECT_EQ(callouts.first()->findChild<QLabel*>()->text(), QStringLiteral("50.0% Battery"));
+    EXPECT_EQ(callouts.first()->location(), QRectF(at, QSizeF(230, 160)));
+    const GraphBubbleView* bubble = callouts.first()->findChild<GraphBubbleView*>();
+    ASSERT_TRUE(bubble);
+    EXPECT_EQ(bubble->headerLabel()->text(), QStringLiteral("50.0% Battery"));
+    EXPECT_TRUE(bubble->subHeader()->text().endsWith(QStringLiteral("Charge:  700 mAh")));
+    EXPECT_EQ(bubble->contentValuesLabel()->text(),
+              QStringLiteral("\n30 minutes \n-80.0% per hour"));
+}
+
+TEST_F(AmpelioGraphControllerTest, AReversedGraphReportsItsWindowFromTheLeftEnd) {
+    defaults.setObject(QStringLiteral("xAxisLeftOrigin"), true);
+    controller->view();
+    EXPECT_TRUE(controller->graphView()->REVERSED());
+    EXPECT_EQ(controller->scrollView()->contentOffset(), QPointF(0, 0));
+    EXPECT_EQ(handler->visibleBeginDate(), -32400);
+    EXPECT_EQ(handler->visibleEndDate(), 54000);
+    EXPECT_TRUE(handler->fromDateIsNow());
+}
+
+TEST_F(AmpelioGraphControllerTest, RotatingATabletRefitsTheTimeLabels) {
+    MainScreen::setIdiom(UserInterfaceIdiom::Pad);
+    controller->view();
+    EXPECT_EQ(controller->decorationsView()->geometry(), QRect(0, 0, 768, 960));
+    MainScreen::setLandscape(true);
+    controller->didRotateFromInterfaceOrientation();
+    EXPECT_EQ(controller->decorationsView()->geometry(), QRect(0, 0, 1024, 704));
+    EXPECT_EQ(controller->decorationsView()->fromTimeLabel()->geometry(), QRect(20, 484, 280, 200));
 }
 
 // Tiles read the saved log through contexts of their own: they finish while the main context
