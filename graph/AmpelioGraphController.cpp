@@ -47,7 +47,11 @@ AmpelioGraphController::~AmpelioGraphController() {
 
 void AmpelioGraphController::setBatteryLogHandler(BatteryLogHandler* handler) {
     batteryLogHandler_ = handler;
-    store_ = handler ? handler->persistentStoreCoordinator() : nullptr;
+    EventStore* store = handler ? handler->persistentStoreCoordinator() : nullptr;
+    {
+        const std::lock_guard lock(storePathMutex_);
+        storePath_ = store && store->hasStore() ? store->path() : QString();
+    }
     if (handler)
         DataChangedForwarder::add(*handler, this, [this](int index) { dataChanged(index); });
 }
@@ -135,15 +139,19 @@ std::optional<bool> AmpelioGraphController::xAxisReversed() const {
 // On a tile thread: a read context of its own, never the log's main context.
 GraphData AmpelioGraphController::dataFromX(float fromSecs, float toSecs) const {
     GraphData data;
-    EventStore* store = store_.load();
-    if (!store)
+    QString path;
+    {
+        const std::lock_guard lock(storePathMutex_);
+        path = storePath_;
+    }
+    if (path.isEmpty())
         return data;
-    const std::unique_ptr<ReadContext> context = store->newReadContext();
+    ReadContext context(path);
     const double later = Clock::now() + static_cast<double>(std::max(fromSecs, toSecs));
     const double earlier = Clock::now() + static_cast<double>(std::min(fromSecs, toSecs));
-    appendEvents(data, context->executeFetchRequest({std::nullopt, earlier, false, 1}));
-    appendEvents(data, context->executeFetchRequest({earlier, later, true, fetchLimit}));
-    appendEvents(data, context->executeFetchRequest({later, std::nullopt, true, 1}));
+    appendEvents(data, context.executeFetchRequest({std::nullopt, earlier, false, 1}));
+    appendEvents(data, context.executeFetchRequest({earlier, later, true, fetchLimit}));
+    appendEvents(data, context.executeFetchRequest({later, std::nullopt, true, 1}));
     return data;
 }
 

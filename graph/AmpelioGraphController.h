@@ -6,11 +6,10 @@
 #include <QImage>
 #include <QPointer>
 
-#include <atomic>
+#include <mutex>
 
 #include "BatteryLogHandler.h"
 #include "DecorationsView.h"
-class EventStore;
 
 // The battery graph screen: the graph's data source over the stored samples, read on the tile
 // threads through a read context of their own per call; the state badges; the background with
@@ -66,6 +65,8 @@ private:
     StateBadgeTable stateChangeBadges_;
     QPointer<DecorationsView> decorationsView_;
     QPointer<BatteryLogHandler> batteryLogHandler_;
-    // What the tile threads read; set on the GUI thread with the handler.
-    std::atomic<EventStore*> store_{nullptr};
+    // What the tile threads read: the store file alone, so that they depend on nothing the
+    // GUI thread owns, not even the log. Set on the GUI thread with the handler.
+    mutable std::mutex storePathMutex_;
+    QString storePath_;
 };

@@ -159,6 +159,14 @@ TEST_F(AmpelioGraphControllerTest, ALogOutlivingTheScreenNoLongerCallsIt) {
     SUCCEED();
 }
 
+TEST_F(AmpelioGraphControllerTest, TilesDrawnAfterTheLogIsGoneStillReadItsFile) {
+    saveEvent(*handler, now() - 600, 0.5f, 1);
+    controller->view();
+    handler.reset();
+    EXPECT_EQ(dates(controller->dataFromX(-3600, 0)), QList<double>{now() - 600});
+    controller->scrollView()->setContentOffset(QPointF(1000, 0)); // reports to no log
+}
+
 TEST_F(AmpelioGraphControllerTest, TappingADrawnSampleOpensItsCalloutOnTheGraph) {
     battery->setCharge(700, 1400);
     saveEvent(*handler, now() - 7200, 1.0f, 3);
