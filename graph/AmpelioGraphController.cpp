@@ -54,6 +54,12 @@ void AmpelioGraphController::setBatteryLogHandler(BatteryLogHandler* handler) {
     }
     if (handler)
         DataChangedForwarder::add(*handler, this, [this](int index) { dataChanged(index); });
+    // A window may show the view before the log exists: the labels and the log then learn of
+    // each other now, as they would have when the view loaded.
+    if (decorationsView_ && handler) {
+        decorationsView_->setBatteryLogHandler(handler);
+        viewDidLoad();
+    }
 }
 
 void AmpelioGraphController::dataChanged(int) {

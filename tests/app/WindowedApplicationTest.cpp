@@ -1,4 +1,5 @@
 #include "WindowedApplication.h"
+#include "AmpelioGraphController.h"
 #include "Ampelio_ProAppDelegate.h"
 #include "BatteryLogHandler.h"
 #include "HistoryViewController.h"
@@ -8,6 +9,7 @@
 #include "StatisticsTableViewController.h"
 #include "TabBar.h"
 
+#include <QApplication>
 #include <QStackedWidget>
 
 #include <gtest/gtest.h>
@@ -60,4 +62,21 @@ TEST_F(WindowedApplicationTest, TabsSwitchScreens) {
     EXPECT_TRUE(
         qobject_cast<StatisticsTableViewController*>(app.window().screens()->currentWidget()));
     EXPECT_EQ(tabs->title(statistics - 1), "History");
+}
+
+TEST_F(WindowedApplicationTest, GraphRefreshTimerFollowsTheLifecycle) {
+    WindowedApplication app(device, home.dataDir(), defaults);
+    app.lifecycle().launch();
+    QApplication::processEvents(); // the window lays out the graph, which gives it a time scale
+    AmpelioGraphController* graph = app.delegate().graphViewcontroller();
+    app.lifecycle().activate();
+    EXPECT_TRUE(graph->updateTimerActive());
+    app.lifecycle().deactivate();
+    EXPECT_FALSE(graph->updateTimerActive()) << "resigning active stops the refresh";
+    app.lifecycle().activate();
+    EXPECT_TRUE(graph->updateTimerActive());
+    app.lifecycle().enterBackground();
+    EXPECT_FALSE(graph->updateTimerActive());
+    app.lifecycle().activate(); // foreground, then active: set up twice, still one timer
+    EXPECT_TRUE(graph->updateTimerActive());
 }
