@@ -35,6 +35,7 @@ protected:
 TEST_F(HistoryListModelTest, RowTextsInTheUserLocale) {
     context.insertNewEvent(1765195200.0, 0.85f, 1); // 2025-12-08 12:00 UTC
     context.insertNewEvent(1765195260.0, 1.0f, 5);
+    context.insertNewEvent(1765195320.0, -1.0f, 0);
     context.save(nullptr);
     HistoryListModel model(context);
     ASSERT_EQ(model.rowCount(), 2);
