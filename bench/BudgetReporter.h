@@ -2,7 +2,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QtGlobal>
 #include <cstdio>
+
 #include <functional>
 #include <map>
 #include <string>
@@ -77,3 +79,23 @@ private:
 
     std::map<std::string, double> medians_;
 };
+
+// The common main of the budgeted benchmarks: quiets the application's log lines, prepares the
+// fixture, runs what the command line selects and checks the budgets (and any extra check).
+// Returns the process exit status.
+inline int runBudgetedBenchmarks(int& argc, char** argv,
+                                 const std::vector<BudgetReporter::Budget>& budgets,
+                                 const std::function<void()>& prepare = {},
+                                 const std::function<bool()>& extraChecks = {}) {
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    benchmark::Initialize(&argc, argv);
+    if (prepare)
+        prepare();
+    BudgetReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    int failures = reporter.check(budgets);
+    if (extraChecks && !extraChecks())
+        ++failures;
+    benchmark::Shutdown();
+    return failures == 0 ? 0 : 1;
+}

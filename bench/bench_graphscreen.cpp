@@ -83,7 +83,6 @@ void BM_ScrollYearTiles(benchmark::State& state) {
     slowestTileCallMs = std::max(slowestTileCallMs, slowest);
 }
 
-void silence(QtMsgType, const QMessageLogContext&, const QString&) {}
 } // namespace
 
 BENCHMARK(BM_DataSourceOneDay)->Repetitions(5)->Unit(benchmark::kMicrosecond);
@@ -93,18 +92,18 @@ BENCHMARK(BM_ScrollYearTiles)->Iterations(3)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    qInstallMessageHandler(silence);
-    benchmark::Initialize(&argc, argv);
-    largeLog();
-    BudgetReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const int failures = reporter.check({
-        {"one day from the data source, with its context", "BM_DataSourceOneDay", "", 2e6},
-        {"a tap's search, data range and texts", "BM_TapSelection", "", 20e6},
-    });
-    const bool tilesOk = slowestTileCallMs < MaxTileCallMs;
-    std::printf("  %s slowest tile call scrolling a year at zoom 1: %.3f ms (limit %.3f ms)\n",
+    return runBudgetedBenchmarks(
+        argc, argv,
+        {
+            {"one day from the data source, with its context", "BM_DataSourceOneDay", "", 2e6},
+            {"a tap's search, data range and texts", "BM_TapSelection", "", 20e6},
+        },
+        [] { largeLog(); },
+        [] {
+            const bool tilesOk = slowestTileCallMs < MaxTileCallMs;
+            std::printf(
+                "  %s slowest tile call scrolling a year at zoom 1: %.3f ms (limit %.3f ms)\n",
                 tilesOk ? "PASS" : "FAIL", slowestTileCallMs, MaxTileCallMs);
-    benchmark::Shutdown();
-    return failures == 0 && tilesOk ? 0 : 1;
+            return tilesOk;
+        });
 }

@@ -98,8 +98,6 @@ void BM_OpenStoreAndLoadStatistics(benchmark::State& state) {
     }
 }
 
-// Quiet the log lines of the handler; the report is what matters here.
-void silence(QtMsgType, const QMessageLogContext&, const QString&) {}
 } // namespace
 
 BENCHMARK(BM_BaselineInsertCommitAndAtomicWrite)->Repetitions(5)->Unit(benchmark::kMicrosecond);
@@ -110,18 +108,14 @@ BENCHMARK(BM_OpenStoreAndLoadStatistics)->Repetitions(5)->Unit(benchmark::kMilli
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    qInstallMessageHandler(silence);
-    benchmark::Initialize(&argc, argv);
-    largeLog();
-    BudgetReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const int failures = reporter.check({
-        {"addEvent vs insert-and-commit + atomic write", "BM_AddEvent",
-         "BM_BaselineInsertCommitAndAtomicWrite", 3.0},
-        {"getArrayFrom:0 endSecs:86400", "BM_GetArrayDay", "", 1e6},
-        {"getLastMonth:", "BM_GetLastMonth", "", 10e6},
-        {"open store + load statistics", "BM_OpenStoreAndLoadStatistics", "", 50e6},
-    });
-    benchmark::Shutdown();
-    return failures == 0 ? 0 : 1;
+    return runBudgetedBenchmarks(
+        argc, argv,
+        {
+            {"addEvent vs insert-and-commit + atomic write", "BM_AddEvent",
+             "BM_BaselineInsertCommitAndAtomicWrite", 3.0},
+            {"getArrayFrom:0 endSecs:86400", "BM_GetArrayDay", "", 1e6},
+            {"getLastMonth:", "BM_GetLastMonth", "", 10e6},
+            {"open store + load statistics", "BM_OpenStoreAndLoadStatistics", "", 50e6},
+        },
+        [] { largeLog(); });
 }

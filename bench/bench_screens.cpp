@@ -93,7 +93,6 @@ void BM_ExportCsv(benchmark::State& state) {
     state.counters["rss_growth_MiB"] = static_cast<double>(maxRssKb() - before) / 1024.0;
 }
 
-void silence(QtMsgType, const QMessageLogContext&, const QString&) {}
 } // namespace
 
 BENCHMARK(BM_WindowShown)->Repetitions(3)->Iterations(3)->Unit(benchmark::kMillisecond);
@@ -105,18 +104,14 @@ BENCHMARK(BM_ExportCsv)->Repetitions(3)->Iterations(1)->Unit(benchmark::kMillise
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    qInstallMessageHandler(silence);
-    benchmark::Initialize(&argc, argv);
-    largeLog();
-    BudgetReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const int failures = reporter.check({
-        {"window shown after start", "BM_WindowShown", "", 1000e6},
-        {"History tab opened", "BM_HistoryOpen", "", 200e6},
-        {"History scrolled to its last row", "BM_HistoryScrollToLast", "", 200e6},
-        {"updateData", "BM_UpdateData", "", 50e6},
-        {"--export-csv of a million lines (200,000 lines/s)", "BM_ExportCsv", "", 5000e6},
-    });
-    benchmark::Shutdown();
-    return failures == 0 ? 0 : 1;
+    return runBudgetedBenchmarks(
+        argc, argv,
+        {
+            {"window shown after start", "BM_WindowShown", "", 1000e6},
+            {"History tab opened", "BM_HistoryOpen", "", 200e6},
+            {"History scrolled to its last row", "BM_HistoryScrollToLast", "", 200e6},
+            {"updateData", "BM_UpdateData", "", 50e6},
+            {"--export-csv of a million lines (200,000 lines/s)", "BM_ExportCsv", "", 5000e6},
+        },
+        [] { largeLog(); });
 }
