@@ -55,6 +55,12 @@ ReportCollector::ReportCollector(QObject* parent) : QObject(parent) {
     });
 }
 
+// The server deletes its connections after the buffers are gone: they must not call back.
+ReportCollector::~ReportCollector() {
+    for (QTcpSocket* socket : server_.findChildren<QTcpSocket*>())
+        socket->disconnect(this);
+}
+
 bool ReportCollector::listen(quint16 port) {
     return server_.listen(QHostAddress::LocalHost, port);
 }

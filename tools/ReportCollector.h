@@ -16,6 +16,7 @@ class ReportCollector : public QObject {
     Q_OBJECT
 public:
     explicit ReportCollector(QObject* parent = nullptr);
+    ~ReportCollector() override;
 
     // Port 0 picks a free one.
     bool listen(quint16 port = 0);
