@@ -114,7 +114,9 @@ void Analytics::logEvent(const QVariant& eventName, bool timed) {
     logEvent(eventName, {}, timed);
 }
 
-void Analytics::logEvent(const QVariant& eventName, const QVariantMap& parameters, bool timed) {
+namespace {
+// Checks the event name and hands it to the current session, if there is one.
+template <typename Forward> void forwardEvent(const QVariant& eventName, Forward forward) {
     AnalyticsUtil::guarded([&] {
         if (!isString(eventName)) {
             ANALYTICS_LOG(AtLeast2,
@@ -122,19 +124,20 @@ void Analytics::logEvent(const QVariant& eventName, const QVariantMap& parameter
             return;
         }
         if (AnalyticsImpl* session = currentSession())
-            session->recordEvent(eventName.toString(), parameters, timed);
+            forward(*session, eventName.toString());
+    });
+}
+} // namespace
+
+void Analytics::logEvent(const QVariant& eventName, const QVariantMap& parameters, bool timed) {
+    forwardEvent(eventName, [&](AnalyticsImpl& session, const QString& name) {
+        session.recordEvent(name, parameters, timed);
     });
 }
 
 void Analytics::endTimedEvent(const QVariant& eventName, const QVariantMap& parameters) {
-    AnalyticsUtil::guarded([&] {
-        if (!isString(eventName)) {
-            ANALYTICS_LOG(AtLeast2,
-                          "Analytics: Event not logged -- eventName must be of NSString type.");
-            return;
-        }
-        if (AnalyticsImpl* session = currentSession())
-            session->endTimedEvent(eventName.toString(), parameters);
+    forwardEvent(eventName, [&](AnalyticsImpl& session, const QString& name) {
+        session.endTimedEvent(name, parameters);
     });
 }
 
