@@ -47,11 +47,13 @@ void AnalyticsNetworkUtil::initNetworkReachability() {
     if (QNetworkInformation::loadDefaultBackend()) {
         QNetworkInformation* info = QNetworkInformation::instance();
         auto changed = [this] {
-            updateNetworkStatus(analyticsNetworkStatusForFlags(flagsOfSystem()));
+            applySystemState();
+            ANALYTICS_LOG(AtLeast2, "updated network status [%d] ======== ", networkStatus());
+            emit networkStatusChanged(isNetworkReachable());
         };
         connect(info, &QNetworkInformation::reachabilityChanged, this, changed);
         connect(info, &QNetworkInformation::transportMediumChanged, this, changed);
-        applyStatus(analyticsNetworkStatusForFlags(flagsOfSystem()));
+        applySystemState();
     }
     ANALYTICS_LOG(AtLeast2, "initial network status [%d] ========= ", networkStatus());
 }
@@ -66,6 +68,18 @@ void AnalyticsNetworkUtil::applyStatus(int status) {
     std::lock_guard lock(mutex_);
     status_ = status;
     reachable_ = status != NotReachable;
+}
+
+// A backend that does not know yet is taken like none at all: status 0, reachable.
+void AnalyticsNetworkUtil::applySystemState() {
+    const QNetworkInformation* info = QNetworkInformation::instance();
+    if (info && info->reachability() == QNetworkInformation::Reachability::Unknown) {
+        std::lock_guard lock(mutex_);
+        status_ = NotReachable;
+        reachable_ = true;
+        return;
+    }
+    applyStatus(analyticsNetworkStatusForFlags(flagsOfSystem()));
 }
 
 bool AnalyticsNetworkUtil::isNetworkReachable() const {

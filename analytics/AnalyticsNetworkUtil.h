@@ -44,6 +44,7 @@ signals:
 private:
     AnalyticsNetworkUtil() = default;
     void applyStatus(int status);
+    void applySystemState();
     static unsigned flagsOfSystem();
 
     mutable std::mutex mutex_;
