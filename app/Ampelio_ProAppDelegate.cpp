@@ -1,5 +1,6 @@
 #include "Ampelio_ProAppDelegate.h"
 
+#include "AmpelioGraphController.h"
 #include "AnalyticsHooks.h"
 #include "ApplicationLifecycle.h"
 #include "BatteryLogHandler.h"
@@ -60,6 +61,8 @@ bool Ampelio_ProAppDelegate::didFinishLaunchingWithOptions() {
 // the history screen.
 void Ampelio_ProAppDelegate::handOverToScreens() {
     BatteryLogHandler* handler = batteryLogHandler_.get();
+    if (graphViewcontroller_)
+        graphViewcontroller_->setBatteryLogHandler(handler);
     if (history_)
         history_->setBatteryLogHandler(handler);
     if (statistics_) {
@@ -78,7 +81,10 @@ void Ampelio_ProAppDelegate::updateLaunchDefaults() {
     defaults_.synchronize();
 }
 
-void Ampelio_ProAppDelegate::applicationWillResignActive() {}
+void Ampelio_ProAppDelegate::applicationWillResignActive() {
+    if (graphViewcontroller_)
+        graphViewcontroller_->stopUpdateTimer();
+}
 
 void Ampelio_ProAppDelegate::applicationDidEnterBackground() {
     if (!defaults_.boolForKey(BackgroundingKey))
@@ -91,13 +97,19 @@ void Ampelio_ProAppDelegate::applicationDidEnterBackground() {
         qInfo("Installed keep-alive handler in the background.");
     else
         qInfo("Failed to install keep-alive handler");
+    if (graphViewcontroller_)
+        graphViewcontroller_->stopUpdateTimer();
 }
 
 void Ampelio_ProAppDelegate::applicationWillEnterForeground() {
+    if (graphViewcontroller_)
+        graphViewcontroller_->setupUpdateTimer();
     batteryLogHandler_->addEvent();
 }
 
 void Ampelio_ProAppDelegate::applicationDidBecomeActive() {
+    if (graphViewcontroller_)
+        graphViewcontroller_->setupUpdateTimer();
     batteryLogHandler_->addEvent();
 }
 

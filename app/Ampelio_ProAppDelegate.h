@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class AmpelioGraphController;
 class ApplicationLifecycle;
 class BatteryLogHandler;
 class HistoryViewController;
@@ -29,6 +30,8 @@ public:
 
     // The window and the tab screens the launch hands the log to (none when headless).
     void setWindow(QWidget* window) { window_ = window; }
+    void setGraphViewcontroller(AmpelioGraphController* graph) { graphViewcontroller_ = graph; }
+    AmpelioGraphController* graphViewcontroller() const { return graphViewcontroller_; }
     void setHistoryViewController(HistoryViewController* history) { history_ = history; }
     void setStatisticsViewController(StatisticsTableViewController* statistics) {
         statistics_ = statistics;
@@ -59,6 +62,7 @@ private:
     KeepAliveService& keepAlive_;
     std::unique_ptr<BatteryLogHandler> batteryLogHandler_;
     QWidget* window_ = nullptr;
+    AmpelioGraphController* graphViewcontroller_ = nullptr;
     HistoryViewController* history_ = nullptr;
     StatisticsTableViewController* statistics_ = nullptr;
 };

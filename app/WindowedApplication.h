@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class AmpelioGraphController;
 class Ampelio_ProAppDelegate;
 class Device;
 class HistoryViewController;
@@ -33,11 +34,13 @@ public:
 
 private:
     void buildWindow(Device& device);
+    void settle();
 
     ApplicationLifecycle lifecycle_;
     KeepAliveService keepAlive_;
     std::unique_ptr<UIDeviceHardware> hardware_;
     std::unique_ptr<MainWindow> window_;
+    AmpelioGraphController* graph_ = nullptr;             // owned by the window
     HistoryViewController* history_ = nullptr;            // owned by the window
     StatisticsTableViewController* statistics_ = nullptr; // owned by the window
     std::unique_ptr<Ampelio_ProAppDelegate> delegate_;

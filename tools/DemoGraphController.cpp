@@ -3,7 +3,7 @@
 #include "Clock.h"
 #include "GraphBackgroundView.h"
 #include "MainScreen.h"
-#include "PlaceholderBadges.h"
+#include "ResourceImage.h"
 
 #include <algorithm>
 
@@ -30,8 +30,10 @@ DemoGraphController::DemoGraphController(std::shared_ptr<const SyntheticBatteryC
                                          const Options& options, QObject* parent)
     : ScrollingGraphViewController(parent), curve_(std::move(curve)), options_(options) {
     StateBadges states{QStringLiteral("batteryState"), {}};
+    const char* const names[] = {"bullet-onbattery", "bullet-charging", "bullet-full"};
     for (int state = 1; state <= 3; ++state)
-        states.imageForValue.insert(state, PlaceholderBadges::forState(state));
+        states.imageForValue.insert(state,
+                                    ResourceImage::bitmap(QLatin1String(names[state - 1]), 29));
     badges_.append(states);
 }
 

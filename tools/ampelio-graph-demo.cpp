@@ -2,49 +2,13 @@
 // the application: for looking at the graph while the battery screen is being built.
 #include "Clock.h"
 #include "DemoGraphController.h"
+#include "DeviceScreenWindow.h"
 #include "GraphView.h"
+#include "GraphViewpoint.h"
 #include "MainScreen.h"
-#include "ScrollView.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QElapsedTimer>
-#include <QLabel>
-#include <QThread>
-
-#include <cstdio>
-
-namespace {
-// The device screen: a status strip, the screen's content and an empty tab bar.
-QWidget* buildWindow(QWidget* content) {
-    auto* window = new QWidget;
-    const QRectF screen = MainScreen::bounds();
-    window->setFixedSize(screen.size().toSize());
-    window->setWindowTitle(QStringLiteral("Ampelio graph"));
-    auto* status = new QLabel(QStringLiteral("Graph demo"), window);
-    status->setAlignment(Qt::AlignCenter);
-    status->setGeometry(0, 0, window->width(), 20);
-    status->setStyleSheet(QStringLiteral("background: #222; color: white; font-size: 11px;"));
-    auto* area = new QWidget(window);
-    area->setGeometry(MainScreen::applicationFrame().toRect());
-    content->setParent(area);
-    auto* tabBar = new QWidget(window);
-    tabBar->setGeometry(0, window->height() - 49, window->width(), 49);
-    tabBar->setStyleSheet(QStringLiteral("background: #333;"));
-    return window;
-}
-
-// Paints until every visible tile has arrived, so that the picture is complete.
-void waitForTiles(QWidget* window, TiledLayer& layer) {
-    window->grab();
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (layer.pendingTileCount() > 0 && elapsed.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-}
-} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -81,32 +45,16 @@ int main(int argc, char* argv[]) {
                                                          parser.value(interval).toDouble());
     DemoGraphController controller(
         curve, {parser.isSet(bars), parser.isSet(reversed), parser.isSet(empty)});
-    QWidget* window = buildWindow(controller.view());
+    QWidget* window = DeviceScreenWindow::build(controller.view(), QStringLiteral("Graph demo"));
     window->show();
 
-    const float z = parser.value(zoom).toFloat();
-    if (z > 0 && z != 1.0f) {
-        // Fold the zoom in as a finished pinch would.
-        ScrollView* scroll = controller.scrollView();
-        scroll->setZoomScale(z);
-        controller.scrollViewDidEndZooming(scroll, controller.graphView(), scroll->zoomScale());
-    }
-    const double hours = parser.value(past).toDouble();
-    if (hours != 0) {
-        GraphView* graph = controller.graphView();
-        const float dx = hours * 3600 / graph->pixelsToSecsFactor();
-        const QPointF offset = controller.scrollView()->contentOffset();
-        controller.scrollView()->setContentOffset(
-            QPointF(offset.x() + (graph->REVERSED() ? dx : -dx), offset.y()));
-    }
+    GraphViewpoint::zoom(controller, parser.value(zoom).toFloat());
+    GraphViewpoint::scrollBack(controller, parser.value(past).toDouble());
 
     if (!parser.isSet(shot))
         return app.exec();
-    waitForTiles(window, controller.graphView()->tiledLayer());
-    if (!window->grab().save(parser.value(shot))) {
-        std::fprintf(stderr, "Could not write %s\n", qPrintable(parser.value(shot)));
-        return 1;
-    }
+    DeviceScreenWindow::waitForTiles(window, controller.graphView()->tiledLayer());
+    const bool saved = DeviceScreenWindow::save(window, parser.value(shot));
     delete window;
-    return 0;
+    return saved ? 0 : 1;
 }

@@ -140,7 +140,7 @@ TEST_F(CommandLineTest, ScreenshotsRenderEveryTabAtTheScreenSize) {
     app.start(AMPELIO_BINARY, {"--screenshot", dir});
     ASSERT_TRUE(app.waitForFinished(30000));
     EXPECT_EQ(app.exitCode(), 0) << app.readAllStandardError().constData();
-    for (const char* tab : {"history", "statistics"}) {
+    for (const char* tab : {"graph", "history", "statistics"}) {
         const QImage image(dir + "/" + tab + ".png");
         EXPECT_EQ(image.size(), QSize(320, 480)) << tab;
     }

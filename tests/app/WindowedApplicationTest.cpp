@@ -1,0 +1,82 @@
+#include "WindowedApplication.h"
+#include "AmpelioGraphController.h"
+#include "Ampelio_ProAppDelegate.h"
+#include "BatteryLogHandler.h"
+#include "HistoryViewController.h"
+#include "LogHandlerFixture.h"
+#include "MainWindow.h"
+#include "ManagedObjectContext.h"
+#include "StatisticsTableViewController.h"
+#include "TabBar.h"
+
+#include <QApplication>
+#include <QStackedWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+class WindowedApplicationTest : public LogHandlerFixture {
+protected:
+    void SetUp() override {
+        battery->platformLevel = 0.5f;
+        battery->currentState = BatteryStateUnplugged;
+    }
+    template <typename T> T* screen(WindowedApplication& app) {
+        for (int i = 0; i < app.window().screens()->count(); ++i)
+            if (auto* s = qobject_cast<T*>(app.window().screens()->widget(i)))
+                return s;
+        return nullptr;
+    }
+};
+} // namespace
+
+TEST_F(WindowedApplicationTest, LaunchHandsTheLogToTheScreensInTabOrder) {
+    WindowedApplication app(device, home.dataDir(), defaults);
+    app.lifecycle().launch();
+    BatteryLogHandler* handler = app.delegate().batteryLogHandler();
+    ASSERT_NE(handler, nullptr);
+    auto* history = screen<HistoryViewController>(app);
+    auto* statistics = screen<StatisticsTableViewController>(app);
+    ASSERT_TRUE(history && statistics);
+    EXPECT_EQ(history->batteryLogHandler(), handler);
+    EXPECT_EQ(statistics->batteryLogHandler(), handler);
+    ASSERT_FALSE(handler->dataChangedListeners().isEmpty());
+    EXPECT_EQ(handler->dataChangedListeners().last(), statistics)
+        << "the statistics screen listens last";
+    EXPECT_TRUE(app.window().isVisible()) << "the launch shows the window";
+    EXPECT_EQ(handler->range(), 31104000);
+
+    app.lifecycle().activate();
+    EXPECT_EQ(handler->managedObjectContext()->savedCount(), 1) << "becoming active takes a sample";
+    app.lifecycle().terminate();
+}
+
+TEST_F(WindowedApplicationTest, TabsSwitchScreens) {
+    WindowedApplication app(device, home.dataDir(), defaults);
+    app.lifecycle().launch();
+    TabBar* tabs = app.window().tabBar();
+    ASSERT_GE(tabs->count(), 2);
+    const int statistics = tabs->count() - 1;
+    tabs->setCurrentIndex(statistics);
+    EXPECT_EQ(tabs->title(statistics), "Statistics");
+    EXPECT_TRUE(
+        qobject_cast<StatisticsTableViewController*>(app.window().screens()->currentWidget()));
+    EXPECT_EQ(tabs->title(statistics - 1), "History");
+}
+
+TEST_F(WindowedApplicationTest, GraphRefreshTimerFollowsTheLifecycle) {
+    WindowedApplication app(device, home.dataDir(), defaults);
+    app.lifecycle().launch();
+    QApplication::processEvents(); // the window lays out the graph, which gives it a time scale
+    AmpelioGraphController* graph = app.delegate().graphViewcontroller();
+    app.lifecycle().activate();
+    EXPECT_TRUE(graph->updateTimerActive());
+    app.lifecycle().deactivate();
+    EXPECT_FALSE(graph->updateTimerActive()) << "resigning active stops the refresh";
+    app.lifecycle().activate();
+    EXPECT_TRUE(graph->updateTimerActive());
+    app.lifecycle().enterBackground();
+    EXPECT_FALSE(graph->updateTimerActive());
+    app.lifecycle().activate(); // foreground, then active: set up twice, still one timer
+    EXPECT_TRUE(graph->updateTimerActive());
+}
