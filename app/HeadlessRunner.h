@@ -1,11 +1,11 @@
 #pragma once
 
 #include "ApplicationLifecycle.h"
+#include "TerminationSignals.h"
 
 #include <QObject>
 
 class Ampelio_ProAppDelegate;
-class QSocketNotifier;
 
 // Runs the application without a window: it launches, becomes active, goes to the background
 // and logs until SIGINT or SIGTERM, which runs the terminate path.
@@ -13,7 +13,6 @@ class HeadlessRunner : public QObject {
     Q_OBJECT
 public:
     explicit HeadlessRunner(Ampelio_ProAppDelegate& delegate, QObject* parent = nullptr);
-    ~HeadlessRunner() override;
 
     // Drives the lifecycle and the event loop; returns the process exit status.
     int run();
@@ -23,5 +22,5 @@ private:
 
     Ampelio_ProAppDelegate& delegate_;
     ApplicationLifecycle lifecycle_;
-    QSocketNotifier* signalNotifier_ = nullptr;
+    TerminationSignals signals_;
 };

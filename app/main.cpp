@@ -7,6 +7,7 @@
 #include "MainScreen.h"
 #include "Paths.h"
 #include "ReportCommand.h"
+#include "TerminationSignals.h"
 #include "UserDefaults.h"
 #include "WindowedApplication.h"
 
@@ -99,6 +100,9 @@ int runWindowed(int argc, char* argv[], const Options& options) {
     }
     WindowedApplication application(Device::current(), Paths::documentsDirectory(),
                                     UserDefaults::standard());
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &app,
+                     &QApplication::quit);
     return options.screenshotDir ? application.screenshot(*options.screenshotDir)
                                  : application.run();
 }

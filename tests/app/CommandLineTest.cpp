@@ -161,3 +161,19 @@ TEST_F(CommandLineTest, ReportPrintsTheTablesAndRejectsUnknownOptions) {
     ASSERT_TRUE(app.waitForFinished(10000));
     EXPECT_EQ(app.exitCode(), 2);
 }
+
+TEST_F(CommandLineTest, WindowedApplicationLeavesThroughItsTerminatePathOnTerm) {
+    QProcess app;
+    app.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment env = environment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    app.setProcessEnvironment(env);
+    app.start(AMPELIO_BINARY, {});
+    QString seen;
+    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.800000", 5000)) << qPrintable(seen);
+    ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
+    ASSERT_TRUE(app.waitForFinished(5000));
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(app.exitCode(), 0);
+    EXPECT_EQ(exportCsv().count('\n'), 2) << "the sample taken at launch is in the log";
+}
