@@ -11,10 +11,9 @@ namespace {
 QNetworkAccessManager& manager() {
     // One per process, on the GUI thread; the application object outlives every request.
     static QPointer<QNetworkAccessManager> shared;
-    if (!shared) {
+    // Cookies are neither sent nor kept: each request says so (Manual cookie control).
+    if (!shared)
         shared = new QNetworkAccessManager(QCoreApplication::instance());
-        shared->setCookieJar(nullptr);
-    }
     return *shared;
 }
 
