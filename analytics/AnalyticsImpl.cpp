@@ -59,6 +59,13 @@ void AnalyticsImpl::setupForApiKey(const QString& apiKey) {
 }
 
 void AnalyticsImpl::async(std::function<void(AnalyticsSession&)> operation) {
+    // On the queue itself (a last-resort handler of a failure there) a later turn may never
+    // come: the operation runs now.
+    if (queue_.isCurrent()) {
+        if (session_)
+            operation(*session_);
+        return;
+    }
     queue_.async([this, operation = std::move(operation)] {
         if (session_)
             operation(*session_);

@@ -47,12 +47,17 @@ TEST_F(AnalyticsHooksTest, HistoryStatisticsHistoryGiveThreeEndedTimedEventsInOr
     app.lifecycle().terminate();
 }
 
-TEST_F(AnalyticsHooksTest, AnUncaughtExceptionLeavesExactlyOneStoredErrorRecord) {
+namespace {
+class UncaughtException : public AnalyticsHooksTest,
+                          public ::testing::WithParamInterface<const char*> {};
+} // namespace
+
+TEST_P(UncaughtException, LeavesExactlyOneStoredErrorRecord) {
     QProcess helper;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("AMPELIO_ANALYTICS_URL", "http://127.0.0.1:9/aas.do");
     helper.setProcessEnvironment(env);
-    helper.start(AMPELIO_CRASH_HELPER, {});
+    helper.start(AMPELIO_CRASH_HELPER, {GetParam()});
     ASSERT_TRUE(helper.waitForFinished(10000));
     EXPECT_EQ(helper.exitStatus(), QProcess::CrashExit)
         << helper.readAllStandardError().constData();
@@ -64,3 +69,5 @@ TEST_F(AnalyticsHooksTest, AnUncaughtExceptionLeavesExactlyOneStoredErrorRecord)
     EXPECT_EQ(stored->errors()[0]->errorMessage(), QStringLiteral("Crash!"));
     EXPECT_TRUE(stored->errors()[0]->reportData().isEmpty());
 }
+
+INSTANTIATE_TEST_SUITE_P(OnEitherThread, UncaughtException, ::testing::Values("main", "queue"));
