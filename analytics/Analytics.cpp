@@ -93,6 +93,15 @@ void Analytics::startSession(const QVariant& apiKey) {
     });
 }
 
+void Analytics::startSession(const QVariant& apiKey, const QMap<QString, QStringList>& options) {
+    setLaunchOptions(options);
+    startSession(apiKey);
+}
+
+void Analytics::setLaunchOptions(const QMap<QString, QStringList>& options) {
+    globals().setLaunchOptions(options);
+}
+
 void Analytics::createAndSendSession() {
     const AnalyticsSettings s = globals().settings();
     AnalyticsImpl& impl = AnalyticsImpl::instance();

@@ -2,8 +2,10 @@
 
 #include "AnalyticsFailure.h"
 
+#include <QMap>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <optional>
@@ -17,6 +19,8 @@ public:
     static Analytics& notifications();
 
     static void startSession(const QVariant& apiKey);
+    static void startSession(const QVariant& apiKey, const QMap<QString, QStringList>& options);
+    static void setLaunchOptions(const QMap<QString, QStringList>& options);
     static void createAndSendSession();
 
     static void logEvent(const QVariant& eventName, bool timed = false);
@@ -40,6 +44,10 @@ public:
     static void setUserID(const QString& userID);
     static void setGender(const QVariant& gender);
     static void setAge(int age);
+    // The token's text without "<", ">" and spaces.
+    static void setPushToken(const QString& token);
+    static void setLatitude(double latitude, double longitude, float horizontalAccuracy,
+                            float verticalAccuracy);
     static void setEventLoggingEnabled(bool enabled);
     static void setSessionReportsOnCloseEnabled(bool enabled);
     static void setSessionReportsOnPauseEnabled(bool enabled);
@@ -51,6 +59,8 @@ public:
     // Lifecycle entries.
     static void endSession();
     static void pauseSession();
+    // Pauses only while the application is in the background.
+    static void pauseBackgroundSession();
     static void applicationWillResignActive();
     static void applicationWillEnterForeground();
     static void applicationDidBecomeActive();

@@ -41,6 +41,11 @@ void Analytics::pauseSession() {
     });
 }
 
+void Analytics::pauseBackgroundSession() {
+    if (globals().applicationInBackground())
+        pauseSession();
+}
+
 void Analytics::applicationWillResignActive() {
     if (!globals().settings().backgroundSessionEnabled)
         pauseSession();
@@ -144,6 +149,22 @@ void Analytics::setGender(const QVariant& gender) {
 void Analytics::setAge(int age) {
     globals().update([=](AnalyticsSettings& s) { s.age = age; });
     setEverywhere([=](AnalyticsSession& s) { s.setAgeInYears(age); });
+}
+
+void Analytics::setPushToken(const QString& token) {
+    QString text = token;
+    text.remove(QLatin1Char('<')).remove(QLatin1Char('>')).remove(QLatin1Char(' '));
+    ANALYTICS_LOG(AtLeast1, "Analytics: setPushToken[%s]", qUtf8Printable(text));
+    globals().update([&](AnalyticsSettings& s) { s.pushToken = text; });
+    if (AnalyticsImpl* session = AnalyticsImpl::existing())
+        session->async([=](AnalyticsSession& s) { s.setPushToken(text); });
+}
+
+void Analytics::setLatitude(double latitude, double longitude, float horizontalAccuracy,
+                            float verticalAccuracy) {
+    setEverywhere([=](AnalyticsSession& s) {
+        s.setLatitude(latitude, longitude, horizontalAccuracy, verticalAccuracy);
+    });
 }
 
 void Analytics::setEventLoggingEnabled(bool enabled) {

@@ -106,3 +106,22 @@ TEST_F(PublicInterface, VersionsAndEndpoints) {
     EXPECT_EQ(AnalyticsNetworkUtil::serverURL(), QStringLiteral("http://127.0.0.1:8/aas.do"))
         << "the address is kept as a copy";
 }
+
+TEST_F(PublicInterface, SettingsReachTheSessionAndABackgroundPauseWaitsForTheBackground) {
+    Analytics::startSession(KEY);
+    Analytics::setPushToken(QStringLiteral("<0a1b 2c3d>"));
+    Analytics::pauseBackgroundSession();
+    QString token;
+    bool paused = true;
+    AnalyticsImpl::instance().sync([&](AnalyticsSession& s) {
+        token = s.pushToken();
+        paused = s.isPaused();
+    });
+    EXPECT_EQ(token, QStringLiteral("0a1b2c3d"));
+    EXPECT_FALSE(paused) << "in the foreground a background pause does nothing";
+
+    Analytics::setApplicationInBackground(true);
+    Analytics::pauseBackgroundSession();
+    AnalyticsImpl::instance().sync([&](AnalyticsSession& s) { paused = s.isPaused(); });
+    EXPECT_TRUE(paused);
+}
