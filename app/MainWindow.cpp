@@ -80,15 +80,11 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // Without a tray there is no way back to a hidden window, so closing quits instead.
-    if (!tray_ || !tray_->isVisible()) {
-        event->accept();
-        qApp->quit();
-        return;
-    }
     event->ignore();
     hide();
     lifecycle_.enterBackground();
+    if (!tray_ || !tray_->isVisible())
+        qInfo("Ampelio keeps logging in the background; start it again to show its window.");
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

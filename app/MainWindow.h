@@ -22,6 +22,8 @@ public:
     QStackedWidget* screens() const { return stack_; }
     // Sizes the window to the device screen, in points.
     void setScreenSize(const QSize& size);
+    // Shows the window again (from the tray, or when Ampelio is started a second time).
+    void restore();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -34,7 +36,6 @@ signals:
 
 private:
     void createTrayIcon();
-    void restore();
 
     ApplicationLifecycle& lifecycle_;
     StatusStrip* status_;

@@ -5,8 +5,10 @@
 #include "HeadlessRunner.h"
 #include "KeepAliveService.h"
 #include "MainScreen.h"
+#include "MainWindow.h"
 #include "Paths.h"
 #include "ReportCommand.h"
+#include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "UserDefaults.h"
 #include "WindowedApplication.h"
@@ -73,9 +75,21 @@ bool hasDisplay() {
            qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
 }
 
+// Asks a running Ampelio to show itself; true when there was one.
+bool alreadyRunning(SingleInstance& instance) {
+    if (!instance.handOverToRunningInstance())
+        return false;
+    std::fputs("Ampelio is already running; it was asked to show its window.\n", stderr);
+    return true;
+}
+
 int runHeadless(int argc, char* argv[], bool explicitlyAsked) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Ampelio"));
+    SingleInstance instance(Paths::documentsDirectory());
+    if (alreadyRunning(instance))
+        return 0;
+    instance.listen();
     if (!explicitlyAsked)
         std::fputs("No display found: Ampelio is running headless; stop it with Ctrl+C.\n", stderr);
     KeepAliveService keepAlive;
@@ -98,8 +112,16 @@ int runWindowed(int argc, char* argv[], const Options& options) {
             QMessageBox::warning(nullptr, title, message, QMessageBox::Ok);
         });
     }
+    SingleInstance instance(Paths::documentsDirectory());
+    if (!options.screenshotDir) {
+        if (alreadyRunning(instance))
+            return 0;
+        instance.listen();
+    }
     WindowedApplication application(Device::current(), Paths::documentsDirectory(),
                                     UserDefaults::standard());
+    QObject::connect(&instance, &SingleInstance::showRequested, &application.window(),
+                     &MainWindow::restore);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &app,
                      &QApplication::quit);

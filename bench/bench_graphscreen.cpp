@@ -8,6 +8,7 @@
 #include "EventStore.h"
 #include "GraphGeometry.h"
 #include "GraphView.h"
+#include "LargeLog.h"
 #include "ManagedObjectContext.h"
 #include "PointClickedView.h"
 #include "SimulatedPowerSource.h"
@@ -23,38 +24,13 @@
 #include <cstdlib>
 
 namespace {
-constexpr int64_t LogSamples = 1000000;
-constexpr double LogDays = 3650;
 constexpr double MaxTileCallMs = 5.0;
 double slowestTileCallMs = 0; // over every run of BM_ScrollYearTiles
 
-struct Fixture {
-    QTemporaryDir dir;
-    double end = 1.8e9;
-};
-
-Fixture& fixture() {
-    static Fixture instance;
-    static Fixture* f = [] {
-        std::fprintf(stderr, "Writing %lld synthetic samples...\n",
-                     static_cast<long long>(LogSamples));
-        EventStore store(instance.dir.filePath("Locations.sqlite"));
-        ManagedObjectContext context(store);
-        SyntheticHistory history;
-        history.endDate = instance.end;
-        history.days = LogDays;
-        history.intervalSeconds = LogDays * 86400.0 / static_cast<double>(LogSamples);
-        writeSyntheticHistory(history, context, nullptr);
-        Clock::setSource([] { return instance.end + 1.0; });
-        return &instance;
-    }();
-    return *f;
-}
-
 struct Screen {
     Device device{std::make_unique<SimulatedPowerSource>(), 3600000};
-    UserDefaults defaults{fixture().dir.filePath("Ampelio.ini")};
-    BatteryLogHandler handler{device, fixture().dir.path(), defaults};
+    UserDefaults defaults{largeLog().dir.filePath("Ampelio.ini")};
+    BatteryLogHandler handler{device, largeLog().documents(), defaults};
     AmpelioGraphController controller;
     Screen() { controller.setBatteryLogHandler(&handler); }
 };
@@ -119,7 +95,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     qInstallMessageHandler(silence);
     benchmark::Initialize(&argc, argv);
-    fixture();
+    largeLog();
     BudgetReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const int failures = reporter.check({

@@ -4,6 +4,7 @@
 #include "Clock.h"
 #include "Device.h"
 #include "EventStore.h"
+#include "LargeLog.h"
 #include "ManagedObjectContext.h"
 #include "StatisticsFile.h"
 #include "StatisticsHandler.h"
@@ -22,9 +23,6 @@
 #include <cstdio>
 
 namespace {
-constexpr int64_t LogSamples = 1000000;
-constexpr double LogDays = 3650;
-
 // A battery that swings between two levels, so every sample is kept.
 class AlternatingBattery : public PowerSource {
 public:
@@ -40,54 +38,23 @@ private:
     mutable bool flip_ = false;
 };
 
-struct Fixture {
-    QTemporaryDir dir;
-    double end = 1.8e9;
-    QString documents() const { return dir.path(); }
-    QString database() const { return dir.filePath("Locations.sqlite"); }
-};
-
-Fixture& fixture() {
-    // Built once; a static so the temporary directory is removed at exit.
-    static Fixture instance;
-    static Fixture* f = [] {
-        Fixture* fx = &instance;
-        std::fprintf(stderr, "Writing %lld synthetic samples...\n",
-                     static_cast<long long>(LogSamples));
-        EventStore store(fx->database());
-        ManagedObjectContext context(store);
-        SyntheticHistory history;
-        history.endDate = fx->end;
-        history.days = LogDays;
-        history.intervalSeconds = LogDays * 86400.0 / static_cast<double>(LogSamples);
-        StatisticsRange statistics;
-        writeSyntheticHistory(history, context, &statistics);
-        StatisticsFile::write(fx->documents() + "/Statistics.plist", statistics);
-        std::fprintf(stderr, "%lld samples written\n",
-                     static_cast<long long>(context.savedCount()));
-        Clock::setSource([fx] { return fx->end + 1.0; });
-        return fx;
-    }();
-    return *f;
-}
-
 struct HandlerSetup {
     Device device{std::make_unique<AlternatingBattery>(), 3600000};
-    UserDefaults defaults{fixture().dir.filePath("Ampelio.ini")};
-    BatteryLogHandler handler{device, fixture().documents(), defaults};
+    UserDefaults defaults{largeLog().dir.filePath("Ampelio.ini")};
+    BatteryLogHandler handler{device, largeLog().documents(), defaults};
 };
 
 void BM_BaselineInsertCommitAndAtomicWrite(benchmark::State& state) {
     sqlite3* db = nullptr;
-    sqlite3_open(QFile::encodeName(fixture().database()).constData(), &db);
+    sqlite3_open(QFile::encodeName(largeLog().database()).constData(), &db);
     sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(
         db, "INSERT INTO events (creation_date, battery_level, battery_state) VALUES (?1, ?2, ?3)",
         -1, &insert, nullptr);
     const QByteArray payload(300, 'x');
-    const QString file = fixture().dir.filePath("baseline.bin");
-    double t = fixture().end + 10.0;
+    const QString file = largeLog().dir.filePath("baseline.bin");
+    double t = largeLog().end + 10.0;
     for (auto _ : state) {
         sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
         sqlite3_bind_double(insert, 1, t += 1.0);
@@ -124,7 +91,7 @@ void BM_GetLastMonth(benchmark::State& state) {
 }
 
 void BM_OpenStoreAndLoadStatistics(benchmark::State& state) {
-    fixture();
+    largeLog();
     for (auto _ : state) {
         HandlerSetup setup;
         benchmark::DoNotOptimize(setup.handler.statisticsRange().loadCycles());
@@ -145,7 +112,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     qInstallMessageHandler(silence);
     benchmark::Initialize(&argc, argv);
-    fixture();
+    largeLog();
     BudgetReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const int failures = reporter.check({

@@ -100,9 +100,12 @@ QString HistoryListModel::dateText(const Event& event) const {
 }
 
 QString HistoryListModel::detailText(const Event& event) const {
+    // A sample taken without any level source holds -1, which is no charge to show as "-100%".
+    const QString charge = event.batteryLevel < 0.0f
+                               ? QStringLiteral("unknown")
+                               : percentFormatter_->format(static_cast<double>(event.batteryLevel));
     return QStringLiteral("Charge: %1  %2")
-        .arg(percentFormatter_->format(static_cast<double>(event.batteryLevel)),
-             EventCsvWriter::stateDescr(event.batteryState));
+        .arg(charge, EventCsvWriter::stateDescr(event.batteryState));
 }
 
 void HistoryListModel::reload() {

@@ -177,3 +177,23 @@ TEST_F(CommandLineTest, WindowedApplicationLeavesThroughItsTerminatePathOnTerm) 
     EXPECT_EQ(app.exitCode(), 0);
     EXPECT_EQ(exportCsv().count('\n'), 2) << "the sample taken at launch is in the log";
 }
+
+TEST_F(CommandLineTest, ASecondStartHandsOverToTheRunningLogger) {
+    QProcess first;
+    first.setProcessChannelMode(QProcess::MergedChannels);
+    first.setProcessEnvironment(environment());
+    first.start(AMPELIO_BINARY, {"--headless"});
+    QString seen;
+    ASSERT_TRUE(waitForLine(first, seen, "Installed keep-alive handler", 5000)) << qPrintable(seen);
+
+    QProcess second;
+    second.setProcessEnvironment(environment());
+    second.start(AMPELIO_BINARY, {"--headless"});
+    ASSERT_TRUE(second.waitForFinished(5000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardError().contains("already running"));
+
+    ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+    ASSERT_TRUE(first.waitForFinished(5000));
+    EXPECT_EQ(exportCsv().count('\n'), 2) << "only the first instance logged";
+}

@@ -80,3 +80,15 @@ TEST_F(WindowedApplicationTest, GraphRefreshTimerFollowsTheLifecycle) {
     app.lifecycle().activate(); // foreground, then active: set up twice, still one timer
     EXPECT_TRUE(graph->updateTimerActive());
 }
+
+TEST_F(WindowedApplicationTest, ClosingTheWindowKeepsLoggingInTheBackground) {
+    WindowedApplication app(device, home.dataDir(), defaults);
+    app.lifecycle().launch();
+    app.lifecycle().activate();
+    app.window().close();
+    EXPECT_FALSE(app.window().isVisible());
+    EXPECT_EQ(app.lifecycle().state(), ApplicationLifecycle::State::Background);
+    app.window().restore();
+    EXPECT_TRUE(app.window().isVisible());
+    EXPECT_EQ(app.lifecycle().state(), ApplicationLifecycle::State::Active);
+}

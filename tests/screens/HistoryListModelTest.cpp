@@ -35,15 +35,19 @@ protected:
 TEST_F(HistoryListModelTest, RowTextsInTheUserLocale) {
     context.insertNewEvent(1765195200.0, 0.85f, 1); // 2025-12-08 12:00 UTC
     context.insertNewEvent(1765195260.0, 1.0f, 5);
+    context.insertNewEvent(1765195320.0, -1.0f, 0);
     context.save(nullptr);
     HistoryListModel model(context);
-    ASSERT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(model.data(model.index(1)).toString().left(12), "Dec 8, 2025,");
-    EXPECT_EQ(model.data(model.index(1), HistoryListModel::DetailTextRole).toString(),
+    ASSERT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(model.data(model.index(2)).toString().left(12), "Dec 8, 2025,");
+    EXPECT_EQ(model.data(model.index(2), HistoryListModel::DetailTextRole).toString(),
               "Charge: 85%  State: Running from Battery");
-    EXPECT_EQ(model.data(model.index(0), HistoryListModel::DetailTextRole).toString(),
+    EXPECT_EQ(model.data(model.index(1), HistoryListModel::DetailTextRole).toString(),
               "Charge: 100%  ")
         << "an unknown state has an empty text";
+    EXPECT_EQ(model.data(model.index(0), HistoryListModel::DetailTextRole).toString(),
+              "Charge: unknown  State: Unknown")
+        << "an unknown level is no charge of -100%";
 }
 
 TEST_F(HistoryListModelTest, FollowsSavesByPositionWithoutResetting) {

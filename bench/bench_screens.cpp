@@ -1,0 +1,122 @@
+// The window and the screens on a log of a million samples.
+#include "Ampelio_ProAppDelegate.h"
+#include "BatteryLogHandler.h"
+#include "BudgetReporter.h"
+#include "CsvExportCommand.h"
+#include "Device.h"
+#include "HistoryViewController.h"
+#include "LargeLog.h"
+#include "MainWindow.h"
+#include "SimulatedPowerSource.h"
+#include "StatisticsReport.h"
+#include "UIDeviceHardware.h"
+#include "UserDefaults.h"
+#include "WindowedApplication.h"
+
+#include <QApplication>
+#include <QListView>
+
+#include <sys/resource.h>
+
+namespace {
+struct Log {
+    Device device{std::make_unique<SimulatedPowerSource>(), 3600000};
+    UserDefaults defaults{largeLog().dir.filePath("Ampelio.ini")};
+};
+
+struct Handler : Log {
+    BatteryLogHandler handler{device, largeLog().documents(), defaults};
+};
+
+void BM_WindowShown(benchmark::State& state) {
+    Log log;
+    for (auto _ : state) {
+        WindowedApplication app(log.device, largeLog().documents(), log.defaults);
+        app.lifecycle().launch();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(app.window().grab());
+        state.PauseTiming();
+        app.lifecycle().terminate();
+        state.ResumeTiming();
+    }
+}
+
+void BM_HistoryOpen(benchmark::State& state) {
+    Handler log;
+    for (auto _ : state) {
+        HistoryViewController history;
+        history.setBatteryLogHandler(&log.handler);
+        history.resize(320, 411);
+        history.show();
+        benchmark::DoNotOptimize(history.grab());
+    }
+}
+
+void BM_HistoryScrollToLast(benchmark::State& state) {
+    Handler log;
+    for (auto _ : state) {
+        state.PauseTiming();
+        HistoryViewController history;
+        history.setBatteryLogHandler(&log.handler);
+        history.resize(320, 411);
+        history.show();
+        history.grab();
+        state.ResumeTiming();
+        history.tableView()->scrollToBottom();
+        benchmark::DoNotOptimize(history.grab());
+    }
+}
+
+void BM_UpdateData(benchmark::State& state) {
+    Handler log;
+    const UIDeviceHardware hardware(log.device.powerSource(), 320);
+    StatisticsReport report(log.handler, hardware);
+    report.buildRows();
+    for (auto _ : state)
+        report.updateData();
+}
+
+long maxRssKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+void BM_ExportCsv(benchmark::State& state) {
+    const QString file = largeLog().dir.filePath("export.csv");
+    const long before = maxRssKb();
+    for (auto _ : state)
+        CsvExportCommand::run(largeLog().documents(), file);
+    state.counters["lines_per_s"] = benchmark::Counter(static_cast<double>(LargeLog::Samples) *
+                                                           static_cast<double>(state.iterations()),
+                                                       benchmark::Counter::kIsRate);
+    state.counters["rss_growth_MiB"] = static_cast<double>(maxRssKb() - before) / 1024.0;
+}
+
+void silence(QtMsgType, const QMessageLogContext&, const QString&) {}
+} // namespace
+
+BENCHMARK(BM_WindowShown)->Repetitions(3)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HistoryOpen)->Repetitions(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HistoryScrollToLast)->Repetitions(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UpdateData)->Repetitions(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportCsv)->Repetitions(3)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    qInstallMessageHandler(silence);
+    benchmark::Initialize(&argc, argv);
+    largeLog();
+    BudgetReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const int failures = reporter.check({
+        {"window shown after start", "BM_WindowShown", "", 1000e6},
+        {"History tab opened", "BM_HistoryOpen", "", 200e6},
+        {"History scrolled to its last row", "BM_HistoryScrollToLast", "", 200e6},
+        {"updateData", "BM_UpdateData", "", 50e6},
+        {"--export-csv of a million lines (200,000 lines/s)", "BM_ExportCsv", "", 5000e6},
+    });
+    benchmark::Shutdown();
+    return failures == 0 ? 0 : 1;
+}
