@@ -1,6 +1,7 @@
 #include "AnalyticsDeviceFacts.h"
 
 #include "AnalyticsGlobalVariableStorage.h"
+#include "AnalyticsNetworkUtil.h"
 #include "Device.h"
 #include "Paths.h"
 #include "VendorIdentifier.h"
@@ -91,5 +92,5 @@ QByteArray AnalyticsDeviceFacts::getMACUID() const {
 }
 
 int AnalyticsDeviceFacts::networkStatus() const {
-    return 0;
+    return AnalyticsNetworkUtil::instance().networkStatus();
 }

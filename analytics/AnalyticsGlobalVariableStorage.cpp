@@ -55,8 +55,19 @@ void AnalyticsGlobalVariableStorage::setLaunchOptions(const QMap<QString, QStrin
     launchOptions_ = options;
 }
 
+AnalyticsSettings AnalyticsGlobalVariableStorage::settings() const {
+    std::lock_guard lock(mutex_);
+    return settings_;
+}
+
+void AnalyticsGlobalVariableStorage::update(const std::function<void(AnalyticsSettings&)>& change) {
+    std::lock_guard lock(mutex_);
+    change(settings_);
+}
+
 void AnalyticsGlobalVariableStorage::reset() {
     std::lock_guard lock(mutex_);
+    settings_ = {};
     appVersion_.reset();
     macAddressEnabled_ = true;
     showErrorInLogEnabled_ = false;

@@ -5,8 +5,28 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <mutex>
 #include <optional>
+
+// The switches and values that outlive any one session record and are applied to each new one.
+struct AnalyticsSettings {
+    QString apiKey;
+    int pauseSecondsBeforeStartingNewSession = 10;
+    bool sessionReportsOnCloseEnabled = true;
+    bool sessionReportsOnPauseEnabled = true;
+    bool backgroundSessionEnabled = false;
+    bool crashReportingEnabled = false;
+    bool eventLoggingEnabled = true;
+    bool startSessionCalled = false;
+    std::optional<double> pauseTime;
+    std::optional<QString> userID;
+    std::optional<QString> gender;
+    int age = -1;
+    QString pushToken;
+    // The desktop's stand-in for the phone's background state: minimised or in the tray.
+    bool applicationInBackground = false;
+};
 
 // Process-wide analytics settings that outlive any one session record.
 class AnalyticsGlobalVariableStorage {
@@ -24,6 +44,11 @@ public:
     QMap<QString, QStringList> launchOptions() const;
     void setLaunchOptions(const QMap<QString, QStringList>& options);
 
+    AnalyticsSettings settings() const;
+    void update(const std::function<void(AnalyticsSettings&)>& change);
+    QString apiKey() const { return settings().apiKey; }
+    bool applicationInBackground() const { return settings().applicationInBackground; }
+
     // Back to the defaults; for tests and shutdown.
     void reset();
 
@@ -34,4 +59,5 @@ private:
     bool showErrorInLogEnabled_ = false;
     std::optional<double> lastPageViewDate_;
     QMap<QString, QStringList> launchOptions_;
+    AnalyticsSettings settings_;
 };

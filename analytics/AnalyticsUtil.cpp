@@ -4,6 +4,9 @@
 #include "AnalyticsLog.h"
 #include "AnalyticsPropertyList.h"
 #include "Paths.h"
+#include "SystemInfo.h"
+
+#include <QRegularExpression>
 
 #include <QDir>
 #include <QFile>
@@ -126,4 +129,25 @@ void AnalyticsUtil::handleException(const AnalyticsException& exception) {
 void AnalyticsUtil::handleException(const std::exception& exception) {
     handleException(AnalyticsException{QStringLiteral("std::exception"),
                                        QString::fromUtf8(exception.what()), QString()});
+}
+
+QString AnalyticsUtil::getAnalyticsAgentVersion() {
+    return QString::asprintf("Analytics_iOS_%d_%d.%d.%d%s%s", 122, 4, 3, 1, "", "");
+}
+
+int AnalyticsUtil::versionNumberFor(const QString& version) {
+    // Kernel releases carry a suffix ("6.1.0-18-amd64"): only the leading digits of a part count.
+    static const QRegularExpression leadingDigits(QStringLiteral("^\\d+"));
+    const QStringList parts = version.split(QLatin1Char('.'));
+    int number = 0;
+    for (int i = 0; i < 3; ++i) {
+        const auto match = leadingDigits.match(parts.value(i));
+        number = number * 100 + (match.hasMatch() ? match.captured().toInt() : 0);
+    }
+    return number;
+}
+
+int AnalyticsUtil::systemVersionNumber() {
+    static const int number = versionNumberFor(SystemInfo::kernelRelease());
+    return number;
 }

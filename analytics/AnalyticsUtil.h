@@ -32,6 +32,24 @@ public:
     // Deletes a stored file that cannot be trusted and hands the failure to the logger.
     static void discardDamagedFile(const QString& path, const QString& reason);
 
+    // "Analytics_iOS_122_4.3.1", the text reports and logs name the client by.
+    static QString getAnalyticsAgentVersion();
+    // a.b.c of the kernel release as a * 10000 + b * 100 + c, read once.
+    static int systemVersionNumber();
+    static int versionNumberFor(const QString& version);
+
     static void handleException(const AnalyticsException& exception);
     static void handleException(const std::exception& exception);
+
+    // Runs a public operation so that nothing thrown inside the client reaches the application.
+    template <typename Operation> static void guarded(Operation operation) {
+        try {
+            operation();
+        } catch (const std::exception& exception) {
+            handleException(exception);
+        } catch (...) {
+            handleException(AnalyticsException{
+                QStringLiteral("unknown"), QStringLiteral("non-standard exception"), {}});
+        }
+    }
 };

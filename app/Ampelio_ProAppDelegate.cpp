@@ -1,6 +1,7 @@
 #include "Ampelio_ProAppDelegate.h"
 
 #include "AmpelioGraphController.h"
+#include "AnalyticsHooks.h"
 #include "ApplicationLifecycle.h"
 #include "BatteryLogHandler.h"
 #include "Clock.h"
@@ -39,12 +40,16 @@ void Ampelio_ProAppDelegate::attach(ApplicationLifecycle& lifecycle) {
     connect(&lifecycle, &L::willEnterForeground, this,
             &Ampelio_ProAppDelegate::applicationWillEnterForeground);
     connect(&lifecycle, &L::willTerminate, this, &Ampelio_ProAppDelegate::applicationWillTerminate);
+    AnalyticsHooks::attach(lifecycle);
 }
 
 bool Ampelio_ProAppDelegate::didFinishLaunchingWithOptions() {
+    AnalyticsHooks::installUncaughtExceptionHandler();
+    AnalyticsHooks::startSession();
     batteryLogHandler_ =
         std::make_unique<BatteryLogHandler>(device_, documentsDirectory_, defaults_);
     handOverToScreens();
+    AnalyticsHooks::attachScreens(history_, statistics_);
     batteryLogHandler_->setRange(LogRangeSeconds);
     if (window_)
         window_->show();

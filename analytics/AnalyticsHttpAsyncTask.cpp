@@ -1,0 +1,102 @@
+#include "AnalyticsHttpAsyncTask.h"
+
+#include "AnalyticsLog.h"
+
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+namespace {
+QNetworkAccessManager& manager() {
+    // One per process, on the GUI thread; the application object outlives every request.
+    static QPointer<QNetworkAccessManager> shared;
+    // Cookies are neither sent nor kept: each request says so (Manual cookie control).
+    if (!shared)
+        shared = new QNetworkAccessManager(QCoreApplication::instance());
+    return *shared;
+}
+
+QNetworkRequest requestFor(const QString& url, const QMap<QString, QString>& headerFields,
+                           int timeoutSeconds) {
+    QNetworkRequest request{QUrl(url)};
+    for (auto field = headerFields.begin(); field != headerFields.end(); ++field)
+        request.setRawHeader(field.key().toUtf8(), field.value().toUtf8());
+    request.setTransferTimeout(timeoutSeconds * 1000);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    request.setAttribute(QNetworkRequest::HttpPipeliningAllowedAttribute, true);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    return request;
+}
+} // namespace
+
+AnalyticsHttpAsyncTask* AnalyticsHttpAsyncTask::sendMethod(
+    const QString& method, const QString& url, const QByteArray& body,
+    const QMap<QString, QString>& headerFields, int timeoutInterval, Completion completion) {
+    auto* task = new AnalyticsHttpAsyncTask;
+    task->method_ = method;
+    task->url_ = url;
+    task->body_ = body;
+    task->headerFields_ = headerFields;
+    task->timeoutInterval_ = timeoutInterval;
+    task->completion_ = std::move(completion);
+    ANALYTICS_LOG(Exactly3, "Analytics: %s: %s", qUtf8Printable(method), qUtf8Printable(url));
+    return task;
+}
+
+AnalyticsHttpAsyncTask* AnalyticsHttpAsyncTask::post(const QString& url, const QByteArray& body,
+                                                     Completion completion) {
+    return sendMethod(
+        QStringLiteral("POST"), url, body,
+        {{QStringLiteral("content-type"), QStringLiteral("application/octet-stream")}},
+        AnalyticsHttpAsyncTaskDefaultTimeoutInterval, std::move(completion));
+}
+
+void AnalyticsHttpAsyncTask::start() {
+    const QNetworkRequest request = requestFor(url_, headerFields_, timeoutInterval_);
+    reply_ = manager().sendCustomRequest(request, method_.toUtf8(), body_);
+    connect(reply_, &QNetworkReply::finished, this, &AnalyticsHttpAsyncTask::finished);
+}
+
+void AnalyticsHttpAsyncTask::cancelTask() {
+    cancelled_ = true;
+    if (reply_)
+        reply_->abort();
+}
+
+void AnalyticsHttpAsyncTask::cancelAll() {
+    for (QNetworkReply* reply : manager().findChildren<QNetworkReply*>())
+        reply->abort();
+}
+
+void AnalyticsHttpAsyncTask::finished() {
+    QNetworkReply* reply = reply_;
+    AnalyticsHTTPResponse response;
+    response.statusCode = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    response.body = reply->readAll();
+    for (const auto& pair : reply->rawHeaderPairs())
+        response.headers.insert(QString::fromLatin1(pair.first).toLower(),
+                                QString::fromLatin1(pair.second));
+    Outcome outcome = Outcome::Failed;
+    // A transfer timeout also ends as "cancelled" in Qt; only our own cancel counts as one here.
+    if (cancelled_) {
+        outcome = Outcome::Cancelled;
+    } else if (response.isAccepted()) {
+        outcome = Outcome::Successful;
+    } else if (response.statusCode != 0) {
+        response.error = QStringLiteral("Failed to load url (4)");
+    } else {
+        response.error = reply->errorString();
+    }
+    if (response.statusCode != 0)
+        ANALYTICS_LOG(AtLeast2, "Analytics: HTTP connection delegate received response[%s]",
+                      qUtf8Printable(response.description()));
+    reply->deleteLater();
+    completion_(outcome, response);
+    deleteLater();
+}

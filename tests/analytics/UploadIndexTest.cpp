@@ -1,0 +1,125 @@
+#include "AnalyticsDataSenderIndex.h"
+#include "AnalyticsHTTPResponse.h"
+#include "AnalyticsNetworkUtil.h"
+#include "AnalyticsPropertyList.h"
+#include "AnalyticsTestSupport.h"
+#include "AnalyticsUtil.h"
+
+#include <QFile>
+
+using UploadIndex = AnalyticsTest;
+
+namespace {
+const QString KEY_A = QStringLiteral("Data_1_122");
+const QString KEY_B = QStringLiteral("Data_2_122");
+
+AnalyticsDataSenderBlockInfo storedBlock(const QByteArray& bytes) {
+    const auto block = AnalyticsDataSenderBlockInfo::initWithData(bytes);
+    EXPECT_TRUE(block);
+    return *block;
+}
+} // namespace
+
+TEST_F(UploadIndex, BlocksAndTheAcceptedFlagSurviveARestartInOrder) {
+    auto index = AnalyticsDataSenderIndex::instantiatedIndex();
+    EXPECT_FALSE(index.sentReportSuccessfully());
+    const auto first = storedBlock("first");
+    clock.advance(1);
+    const auto second = storedBlock("second report");
+    index.addBlockInfo(first, KEY_A);
+    index.addBlockInfo(second, KEY_A);
+    index.setSentReportSuccessfully(true);
+    index.saveState();
+
+    const auto restored = AnalyticsDataSenderIndex::instantiatedIndex();
+    EXPECT_TRUE(restored.sentReportSuccessfully());
+    const auto blocks = restored.notSentBlocksForDataKey(KEY_A);
+    ASSERT_EQ(blocks.size(), 2);
+    EXPECT_EQ(blocks[0].identifier(), first.identifier());
+    EXPECT_EQ(blocks[1].dataSize(), 13);
+    EXPECT_EQ(blocks[1].creationDate(), START + 1);
+    EXPECT_EQ(blocks[1].data(), QByteArray("second report"));
+    EXPECT_TRUE(restored.notSentBlocksForDataKey(KEY_B).isEmpty());
+}
+
+TEST_F(UploadIndex, UnusableStoredEntriesAreDroppedNotTrusted) {
+    const QVariantMap good{{"identifier", "6F1C2D3E-0000-4C6D-8E7F-90A1B2C3D4E5"},
+                           {"dataSize", 3},
+                           {"creationDate", START}};
+    const QVariantMap empty{{"identifier", ""}, {"dataSize", 3}, {"creationDate", START}};
+    const QVariantMap escaping{{"identifier", "../../outside"}, {"dataSize", 3}};
+    AnalyticsUtil::archiveRootObject(
+        QVariantMap{{"index", QVariantMap{{KEY_A, QVariantList{empty, good, escaping}}}}},
+        AnalyticsDataSenderIndex::indexPath());
+    const auto blocks =
+        AnalyticsDataSenderIndex::instantiatedIndex().notSentBlocksForDataKey(KEY_A);
+    ASSERT_EQ(blocks.size(), 1) << "an identifier must name a file inside the data directory";
+    EXPECT_EQ(blocks[0].identifier(), good.value("identifier").toString());
+    EXPECT_FALSE(blocks[0].data()) << "a block whose file has gone reads as nothing";
+
+    QFile damaged(AnalyticsDataSenderIndex::indexPath());
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("not a property list");
+    damaged.close();
+    EXPECT_TRUE(
+        AnalyticsDataSenderIndex::instantiatedIndex().notSentBlocksForDataKey(KEY_A).isEmpty());
+    EXPECT_FALSE(QFile::exists(AnalyticsDataSenderIndex::indexPath()));
+}
+
+TEST_F(UploadIndex, TrimmingKeepsTheNewestFiftyAndOtherKeysGoAtSetUp) {
+    AnalyticsDataSenderIndex index;
+    QList<AnalyticsDataSenderBlockInfo> made;
+    for (int i = 0; i < 52; ++i) {
+        made.append(storedBlock(QByteArray::number(i)));
+        index.addBlockInfo(made.last(), KEY_A);
+    }
+    const auto other = storedBlock("other key");
+    index.addBlockInfo(other, KEY_B);
+    EXPECT_FALSE(index.discardOutdatedBlocksForDataKey(KEY_B));
+
+    index.setupForCurrentDataKey(KEY_A);
+    EXPECT_FALSE(QFile::exists(other.path()));
+    EXPECT_TRUE(index.notSentBlocksForDataKey(KEY_B).isEmpty());
+    const auto kept = AnalyticsDataSenderIndex::instantiatedIndex().notSentBlocksForDataKey(KEY_A);
+    ASSERT_EQ(kept.size(), 50) << "removing another key also trims, and saves";
+    EXPECT_EQ(kept[0].identifier(), made[2].identifier());
+    EXPECT_FALSE(QFile::exists(made[0].path()));
+    EXPECT_FALSE(QFile::exists(made[1].path()));
+    EXPECT_TRUE(QFile::exists(made[2].path()));
+    EXPECT_FALSE(index.discardOutdatedBlocksForDataKey(KEY_A));
+}
+
+TEST(UploadNetwork, SystemFlagsMapToNoneWifiOrCellular) {
+    using N = AnalyticsNetworkUtil;
+    EXPECT_EQ(N::analyticsNetworkStatusForFlags(0), N::NotReachable);
+    EXPECT_EQ(N::analyticsNetworkStatusForFlags(N::IsWWAN), N::NotReachable);
+    EXPECT_EQ(N::analyticsNetworkStatusForFlags(N::Reachable), N::ReachableViaWiFi);
+    EXPECT_EQ(N::analyticsNetworkStatusForFlags(N::Reachable | N::IsDirect | N::IsLocalAddress),
+              N::ReachableViaWiFi);
+    EXPECT_EQ(N::analyticsNetworkStatusForFlags(N::Reachable | N::IsWWAN | N::ConnectionRequired),
+              N::ReachableViaWWAN);
+    EXPECT_EQ(N::analyticsNetworkStatusForFlags(N::Reachable | N::TransientConnection |
+                                                N::ConnectionRequired),
+              N::NotReachable);
+    EXPECT_EQ(N::analyticsNetworkStatusForFlags(N::Reachable | N::ConnectionRequired),
+              N::ReachableViaWiFi);
+    EXPECT_EQ(N::analyticsNetworkStatusForFlags(N::Reachable | 0x8), N::NotReachable)
+        << "an unknown flag is not taken for a connection";
+    EXPECT_EQ(N::analyticsNetworkStatusForFlags(N::Reachable, true), N::NotReachable);
+    EXPECT_EQ(N::analyticsNetworkStatusForFlags(N::Reachable | N::IsDirect, true),
+              N::ReachableViaWiFi);
+}
+
+TEST(UploadNetwork, OnlyTwoHundredsAreAccepted) {
+    AnalyticsHTTPResponse response;
+    for (const int status : {200, 204, 299}) {
+        response.statusCode = status;
+        EXPECT_TRUE(response.isAccepted()) << status;
+    }
+    for (const int status : {0, 199, 302, 404, 500}) {
+        response.statusCode = status;
+        EXPECT_FALSE(response.isAccepted()) << status;
+    }
+    response.statusCode = 302;
+    EXPECT_TRUE(response.isSuccess()) << "the response's own test is wider than the upload's";
+}
