@@ -14,7 +14,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-HistoryViewController::HistoryViewController(QWidget* parent) : QWidget(parent) {}
+HistoryViewController::HistoryViewController(QWidget* parent) : TabScreen(parent) {}
 
 HistoryViewController::~HistoryViewController() = default;
 
@@ -90,17 +90,10 @@ void HistoryViewController::startFade() {
         fadeTimer_->start();
 }
 
-void HistoryViewController::showEvent(QShowEvent* event) {
+void HistoryViewController::prepareToAppear() {
     viewDidLoad();
     if (model_)
         model_->reload();
-    QWidget::showEvent(event);
-    emit viewWillAppear();
-}
-
-void HistoryViewController::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    emit viewDidDisappear();
 }
 
 QString HistoryViewController::csvData() {

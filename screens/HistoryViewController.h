@@ -1,10 +1,10 @@
 #pragma once
 
 #include "DataChangedListener.h"
+#include "TabScreen.h"
 
 #include <QPointer>
 #include <QString>
-#include <QWidget>
 
 class BatteryLogHandler;
 class HistoryListModel;
@@ -15,7 +15,7 @@ class QTimer;
 
 // The history tab: every sample, newest first, following the store live, with a button that
 // takes a sample now. It also writes the whole log as comma-separated text for the export.
-class HistoryViewController : public QWidget {
+class HistoryViewController : public TabScreen {
     Q_OBJECT
 public:
     explicit HistoryViewController(QWidget* parent = nullptr);
@@ -33,13 +33,8 @@ public:
     QPushButton* addButton() const { return addButton_; }
     QPushButton* editButton() const { return editButton_; }
 
-signals:
-    void viewWillAppear();
-    void viewDidDisappear();
-
 protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
+    void prepareToAppear() override;
 
 private:
     void viewDidLoad();

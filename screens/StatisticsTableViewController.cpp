@@ -13,7 +13,7 @@
 
 const QString StatisticsTableViewController::MailSubject = QStringLiteral("Ampelio .csv export.");
 
-StatisticsTableViewController::StatisticsTableViewController(QWidget* parent) : QWidget(parent) {
+StatisticsTableViewController::StatisticsTableViewController(QWidget* parent) : TabScreen(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -116,13 +116,6 @@ void StatisticsTableViewController::dataAdded(int) {
     report_.reset();
 }
 
-void StatisticsTableViewController::showEvent(QShowEvent* event) {
+void StatisticsTableViewController::prepareToAppear() {
     viewDidLoad();
-    QWidget::showEvent(event);
-    emit viewWillAppear();
-}
-
-void StatisticsTableViewController::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    emit viewDidDisappear();
 }

@@ -2,9 +2,9 @@
 
 #include "DataChangedListener.h"
 #include "GroupedTableView.h"
+#include "TabScreen.h"
 
 #include <QPointer>
-#include <QWidget>
 
 #include <memory>
 
@@ -15,7 +15,7 @@ class UIDeviceHardware;
 
 // The statistics tab: load cycles, charging and draining times, full charge and drain
 // estimates and energy for four periods, the battery hardware report, and the export rows.
-class StatisticsTableViewController : public QWidget, public DataChangedListener {
+class StatisticsTableViewController : public TabScreen, public DataChangedListener {
     Q_OBJECT
 public:
     static constexpr int ExportSection = 5;
@@ -45,13 +45,8 @@ public:
 
     static QString titleForHeaderInSection(int section);
 
-signals:
-    void viewWillAppear();
-    void viewDidDisappear();
-
 protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
+    void prepareToAppear() override;
 
 private:
     void viewDidLoad();
