@@ -6,6 +6,8 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
 
 namespace {
 QNetworkAccessManager& manager() {
@@ -57,7 +59,24 @@ AnalyticsHttpAsyncTask* AnalyticsHttpAsyncTask::post(const QString& url, const Q
         AnalyticsHttpAsyncTaskDefaultTimeoutInterval, std::move(completion));
 }
 
+// Names under the reserved top-level domain "invalid" never resolve. The built-in endpoints use
+// one until an endpoint is configured, so nothing (not even a name lookup) leaves the machine.
+bool AnalyticsHttpAsyncTask::isReservedHost(const QUrl& url) {
+    const QString host = url.host().toLower();
+    return host == QLatin1String("invalid") || host.endsWith(QLatin1String(".invalid"));
+}
+
 void AnalyticsHttpAsyncTask::start() {
+    if (isReservedHost(QUrl(url_))) {
+        // Completed from the event loop, as a network failure would be, so callers see one path.
+        QTimer::singleShot(0, this, [this] {
+            AnalyticsHTTPResponse response;
+            response.error = QStringLiteral("No endpoint configured (%1)").arg(QUrl(url_).host());
+            completion_(cancelled_ ? Outcome::Cancelled : Outcome::Failed, response);
+            deleteLater();
+        });
+        return;
+    }
     const QNetworkRequest request = requestFor(url_, headerFields_, timeoutInterval_);
     reply_ = manager().sendCustomRequest(request, method_.toUtf8(), body_);
     connect(reply_, &QNetworkReply::finished, this, &AnalyticsHttpAsyncTask::finished);

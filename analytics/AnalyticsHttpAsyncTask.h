@@ -11,6 +11,7 @@
 #include <functional>
 
 class QNetworkReply;
+class QUrl;
 
 // One HTTP request on the GUI thread's network manager. The outcome goes to the completion
 // function on the GUI thread; the task deletes itself afterwards.
@@ -33,6 +34,8 @@ public:
     void cancelTask();
     // Ends every request still in flight; for shutdown.
     static void cancelAll();
+    // A host under the reserved "invalid" domain: requests to it fail without any network use.
+    static bool isReservedHost(const QUrl& url);
 
 private:
     AnalyticsHttpAsyncTask() = default;

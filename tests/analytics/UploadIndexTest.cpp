@@ -1,11 +1,14 @@
 #include "AnalyticsDataSenderIndex.h"
 #include "AnalyticsHTTPResponse.h"
+#include "AnalyticsHttpAsyncTask.h"
 #include "AnalyticsNetworkUtil.h"
 #include "AnalyticsPropertyList.h"
 #include "AnalyticsTestSupport.h"
 #include "AnalyticsUtil.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QUrl>
 
 using UploadIndex = AnalyticsTest;
 
@@ -122,4 +125,28 @@ TEST(UploadNetwork, OnlyTwoHundredsAreAccepted) {
     }
     response.statusCode = 302;
     EXPECT_TRUE(response.isSuccess()) << "the response's own test is wider than the upload's";
+}
+
+TEST(UploadNetwork, TheBuiltInEndpointNeverTouchesTheNetwork) {
+    EXPECT_TRUE(AnalyticsHttpAsyncTask::isReservedHost(QUrl("http://analytics.invalid/aas.do")));
+    EXPECT_TRUE(AnalyticsHttpAsyncTask::isReservedHost(QUrl("https://ANALYTICS.INVALID/aas.do")));
+    EXPECT_FALSE(AnalyticsHttpAsyncTask::isReservedHost(QUrl("http://127.0.0.1:8765/aas.do")));
+    EXPECT_FALSE(AnalyticsHttpAsyncTask::isReservedHost(QUrl("http://invalid.example/aas.do")));
+
+    // Fails from the event loop at once: no name lookup, no connection, no 20-second wait.
+    std::optional<AnalyticsHttpAsyncTask::Outcome> outcome;
+    AnalyticsHTTPResponse response;
+    AnalyticsHttpAsyncTask* task = AnalyticsHttpAsyncTask::post(
+        QStringLiteral("http://analytics.invalid/aas.do"), QByteArray("report"),
+        [&](AnalyticsHttpAsyncTask::Outcome o, const AnalyticsHTTPResponse& r) {
+            outcome = o;
+            response = r;
+        });
+    task->start();
+    EXPECT_FALSE(outcome) << "completed from the event loop, like a real request";
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(*outcome, AnalyticsHttpAsyncTask::Outcome::Failed);
+    EXPECT_EQ(response.statusCode, 0);
+    EXPECT_TRUE(response.error.contains("analytics.invalid"));
 }
