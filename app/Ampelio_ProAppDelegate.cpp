@@ -40,6 +40,9 @@ void Ampelio_ProAppDelegate::attach(ApplicationLifecycle& lifecycle) {
     connect(&lifecycle, &L::willEnterForeground, this,
             &Ampelio_ProAppDelegate::applicationWillEnterForeground);
     connect(&lifecycle, &L::willTerminate, this, &Ampelio_ProAppDelegate::applicationWillTerminate);
+    // The keep-alive belongs to the background: the platform stops it on the way back.
+    connect(&lifecycle, &L::willEnterForeground, &keepAlive_,
+            &KeepAliveService::clearKeepAliveTimeout);
     AnalyticsHooks::attach(lifecycle);
 }
 

@@ -40,8 +40,15 @@ bool ManagedObjectContext::save(StoreError* error) {
     deleteIds.reserve(pendingDeletes_.size());
     for (const Event& e : pendingDeletes_)
         deleteIds.append(e.objectId);
-    if (!store_.mainConnection().write(inserted, deleteIds, error))
+    if (!store_.mainConnection().write(inserted, deleteIds, error)) {
+        // Without a store file nothing can ever be written; keeping the changes would only
+        // grow memory for the life of the process. Other failures keep them for the next save.
+        if (!store_.hasStore()) {
+            pendingInserts_.clear();
+            pendingDeletes_.clear();
+        }
         return false;
+    }
     // Keep the temporary ids resolvable so records handed out before the save can be deleted.
     for (qsizetype i = 0; i < inserted.size(); ++i)
         savedTemporaryIds_.insert(pendingInserts_[i].objectId, inserted[i].objectId);
@@ -54,7 +61,7 @@ bool ManagedObjectContext::save(StoreError* error) {
 QList<Event> ManagedObjectContext::executeFetchRequest(const FetchRequest& request) {
     SqliteDatabase& db = store_.mainConnection();
     if (!db.isOpen())
-        return applyPending({}, request);
+        return {};
     if (!hasChanges())
         return db.fetch(request);
     FetchRequest widened = request;

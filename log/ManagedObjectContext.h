@@ -14,7 +14,8 @@
 class EventStore;
 
 // The main context: inserts and deletes stay pending until save() writes them in one
-// transaction. Its queries see the saved records with the pending changes applied.
+// transaction. Its queries see the saved records with the pending changes applied (and
+// nothing at all when the store could not be opened).
 // It belongs to the GUI thread; the lock serialises multi-query sequences.
 class ManagedObjectContext : public QObject {
     Q_OBJECT
@@ -28,7 +29,8 @@ public:
     // Withdraws a pending insert, or marks a saved record for deletion.
     void deleteObject(const Event& event);
     bool hasChanges() const { return !pendingInserts_.isEmpty() || !pendingDeletes_.isEmpty(); }
-    // On failure the pending changes stay pending, so a later save can still write them.
+    // On failure the pending changes stay pending, so a later save can still write them; a
+    // context without store file drops them, as no save can ever succeed.
     bool save(StoreError* error);
 
     QList<Event> executeFetchRequest(const FetchRequest& request);

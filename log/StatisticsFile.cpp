@@ -8,6 +8,8 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -84,11 +86,22 @@ bool StatisticsFile::read(const QString& path, StatisticsRange& range) {
         moveDamagedAside(path);
         return false;
     }
-    range.setLoadCycles(realForKey(root.get(), "loadCycles"));
-    range.setRaisingSum(realForKey(root.get(), "raisingSum"));
-    range.setFallingSum(realForKey(root.get(), "fallingSum"));
-    range.setRaisingSecs(realForKey(root.get(), "raisingSecs"));
-    range.setFallingSecs(realForKey(root.get(), "fallingSecs"));
+    const float values[] = {
+        realForKey(root.get(), "loadCycles"), realForKey(root.get(), "raisingSum"),
+        realForKey(root.get(), "fallingSum"), realForKey(root.get(), "raisingSecs"),
+        realForKey(root.get(), "fallingSecs")};
+    // A NaN or infinite total would stay in every later sum and be written back for good.
+    if (!std::all_of(std::begin(values), std::end(values),
+                     [](float v) { return std::isfinite(v); })) {
+        logReadFailure(QStringLiteral("The totals aren\u2019t finite numbers."), format);
+        moveDamagedAside(path);
+        return false;
+    }
+    range.setLoadCycles(values[0]);
+    range.setRaisingSum(values[1]);
+    range.setFallingSum(values[2]);
+    range.setRaisingSecs(values[3]);
+    range.setFallingSecs(values[4]);
     return true;
 }
 

@@ -1,5 +1,11 @@
 #include "PowerSource.h"
 
+#include <algorithm>
+
+namespace {
+constexpr float MaxPlausibleOvercharge = 1.2f;
+}
+
 const QString PowerSource::CurrentCapacity = QStringLiteral("CurrentCapacity");
 const QString PowerSource::MaxCapacity = QStringLiteral("MaxCapacity");
 const QString PowerSource::DesignCapacity = QStringLiteral("DesignCapacity");
@@ -29,5 +35,10 @@ float PowerSource::accurateBatteryLevel() const {
     // unknown too and the caller falls back to the platform's level.
     if (c == -1.0f || m == -1.0f || m <= 0.0f)
         return -1.0f;
-    return c / m;
+    const float level = c / m;
+    // Batteries often report a little more than their full-charge capacity when full; that is
+    // a full battery, not 103 %. Far above full the reading itself is broken.
+    if (level > MaxPlausibleOvercharge)
+        return -1.0f;
+    return std::min(level, 1.0f);
 }

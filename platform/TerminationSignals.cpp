@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -11,13 +12,16 @@ int signalPipe[2] = {-1, -1};
 
 // Only async-signal-safe work here: the event loop picks the byte up.
 void forwardSignal(int signal) {
+    const int savedErrno = errno; // the interrupted code may be about to read it
     const char byte = static_cast<char>(signal);
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
+    errno = savedErrno;
 }
 } // namespace
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
-    if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
+    if (signalPipe[0] < 0 &&
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, signalPipe) != 0) {
         qWarning("Couldn't set up signal handling; SIGINT and SIGTERM end the process at once");
         return;
     }

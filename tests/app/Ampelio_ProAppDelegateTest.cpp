@@ -1,4 +1,5 @@
 #include "Ampelio_ProAppDelegate.h"
+#include "ApplicationLifecycle.h"
 #include "BatteryLogHandler.h"
 #include "Device.h"
 #include "KeepAliveService.h"
@@ -101,4 +102,18 @@ TEST(KeepAliveService, RefusesShortPeriods) {
     EXPECT_TRUE(service.setKeepAliveTimeout(600, [&] { ++runs; }));
     service.fire();
     EXPECT_EQ(runs, 1);
+}
+
+TEST_F(DelegateTest, KeepAliveRunsOnlyInTheBackground) {
+    auto prefs = defaults();
+    Ampelio_ProAppDelegate delegate(device, home.dataDir(), *prefs, keepAlive);
+    ApplicationLifecycle lifecycle;
+    delegate.attach(lifecycle);
+    lifecycle.launch();
+    lifecycle.activate();
+    lifecycle.enterBackground();
+    EXPECT_TRUE(keepAlive.isInstalled());
+    lifecycle.activate();
+    EXPECT_FALSE(keepAlive.isInstalled()) << "back in the foreground, the keep-alive stops";
+    lifecycle.terminate();
 }

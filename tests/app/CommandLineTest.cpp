@@ -72,14 +72,14 @@ TEST_F(CommandLineTest, LogsSamplesAsTheBatteryChangesAndSavesOnTerm) {
     app.start(AMPELIO_BINARY, {"--headless"});
     ASSERT_TRUE(app.waitForStarted());
     QString seen;
-    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.800000", 2000)) << qPrintable(seen);
-    ASSERT_TRUE(waitForLine(app, seen, "Installed keep-alive handler", 2000)) << qPrintable(seen);
+    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.800000", 15000)) << qPrintable(seen);
+    ASSERT_TRUE(waitForLine(app, seen, "Installed keep-alive handler", 15000)) << qPrintable(seen);
 
     setBattery("Discharging", 78); // too small a step: dropped
     setBattery("Discharging", 75);
-    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.750000", 2500)) << qPrintable(seen);
+    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.750000", 15000)) << qPrintable(seen);
     setBattery("Charging", 75);
-    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.750000", 2500, 2)) << qPrintable(seen);
+    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.750000", 15000, 2)) << qPrintable(seen);
 
     ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
     ASSERT_TRUE(app.waitForFinished(5000));
@@ -122,7 +122,7 @@ TEST_F(CommandLineTest, DamagedStoreIsReportedAndKept) {
     app.setProcessEnvironment(environment());
     app.start(AMPELIO_BINARY, {"--headless"});
     QString seen;
-    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel", 3000)) << qPrintable(seen);
+    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel", 15000)) << qPrintable(seen);
     EXPECT_TRUE(seen.contains("Unresolved error")) << qPrintable(seen);
     EXPECT_TRUE(seen.contains("Error: Couldn't open the datastore.")) << qPrintable(seen);
     ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
@@ -170,7 +170,7 @@ TEST_F(CommandLineTest, WindowedApplicationLeavesThroughItsTerminatePathOnTerm) 
     app.setProcessEnvironment(env);
     app.start(AMPELIO_BINARY, {});
     QString seen;
-    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.800000", 5000)) << qPrintable(seen);
+    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.800000", 15000)) << qPrintable(seen);
     ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
     ASSERT_TRUE(app.waitForFinished(5000));
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
@@ -184,7 +184,8 @@ TEST_F(CommandLineTest, ASecondStartHandsOverToTheRunningLogger) {
     first.setProcessEnvironment(environment());
     first.start(AMPELIO_BINARY, {"--headless"});
     QString seen;
-    ASSERT_TRUE(waitForLine(first, seen, "Installed keep-alive handler", 5000)) << qPrintable(seen);
+    ASSERT_TRUE(waitForLine(first, seen, "Installed keep-alive handler", 15000))
+        << qPrintable(seen);
 
     QProcess second;
     second.setProcessEnvironment(environment());

@@ -115,10 +115,11 @@ TEST_F(EventStoreTest, DamagedFileIsReportedAndLeftUntouched) {
     EXPECT_TRUE(store.openError().isError());
     ManagedObjectContext context(store);
     context.insertNewEvent(1.0, 0.5f, 1);
+    EXPECT_TRUE(context.executeFetchRequest({}).isEmpty()) << "a store without file has nothing";
     StoreError error;
     EXPECT_FALSE(context.save(&error));
     EXPECT_TRUE(error.isError());
-    EXPECT_TRUE(context.hasChanges()) << "a failed save keeps the pending records";
+    EXPECT_FALSE(context.hasChanges()) << "changes that can never be written are not hoarded";
     EXPECT_TRUE(store.newReadContext()->executeFetchRequest({}).isEmpty());
 
     QFile file(path());

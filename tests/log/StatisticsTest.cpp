@@ -194,3 +194,36 @@ TEST_F(OverallStatisticsTest, PeriodRangesFeedTheWindowOldestFirst) {
     EXPECT_FLOAT_EQ(hour->lastEvent()->batteryLevel, 0.80f);
     EXPECT_NEAR(StatisticsHandler::getLastDay(*handler)->loadCycles(), 0.15f, 1e-6);
 }
+
+TEST_F(OverallStatisticsTest, ARestartContinuesFromTheNewestUsableSample) {
+    {
+        auto handler = makeHandler();
+        ManagedObjectContext* context = handler->managedObjectContext();
+        context->insertNewEvent(clock.now() - 600, 0.85f, 1);
+        context->insertNewEvent(clock.now() - 60, -1.0f, 0);  // no level source answered
+        context->insertNewEvent(clock.now() + 3600, 0.5f, 1); // a clock that ran ahead
+        context->save(nullptr);
+        handler->writeStatisticsData();
+    }
+    auto handler = makeHandler();
+    ASSERT_TRUE(handler->statisticsRange().lastEvent());
+    EXPECT_FLOAT_EQ(handler->statisticsRange().lastEvent()->batteryLevel, 0.85f);
+    battery->currentState = BatteryStateUnplugged;
+    battery->platformLevel = 0.80f;
+    handler->addEvent();
+    EXPECT_FLOAT_EQ(handler->statisticsRange().raisingSecs(), 0.0f) << "no charging out of -1";
+    EXPECT_FLOAT_EQ(handler->statisticsRange().fallingSecs(), 600.0f);
+}
+
+TEST_F(OverallStatisticsTest, NonFiniteTotalsCountAsADamagedFile) {
+    writeFile(plist(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                       "<key>loadCycles</key><real>nan</real>"
+                       "<key>fallingSum</key><real>-3.5</real>"
+                       "</dict></plist>\n");
+    LogCapture log;
+    auto handler = makeHandler();
+    EXPECT_TRUE(log.contains(QStringLiteral("Couldn't read Statistics.plist:")));
+    EXPECT_FLOAT_EQ(handler->statisticsRange().fallingSum(), 0.0f);
+    EXPECT_EQ(QDir(home.dataDir()).entryList({QStringLiteral("Statistics.plist.damaged-*")}).size(),
+              1);
+}

@@ -96,12 +96,18 @@ TEST(SysfsPowerSource, ChoosesTheFirstSystemBatteryAndSkipsPeripherals) {
     EXPECT_EQ(none.state(), BatteryStateUnknown);
 }
 
-TEST(SysfsPowerSource, ZeroFullCapacityIsUnknownNotInfinite) {
+TEST(SysfsPowerSource, ImplausibleCapacitiesGiveAFullOrUnknownLevel) {
     QTemporaryDir dir;
     writeFile(dir.filePath("BAT0/type"), "Battery\n");
     writeFile(dir.filePath("BAT0/charge_full"), "0\n");
     writeFile(dir.filePath("BAT0/charge_now"), "1000\n");
-    EXPECT_FLOAT_EQ(SysfsPowerSource(dir.path()).accurateBatteryLevel(), -1.0f);
+    SysfsPowerSource source(dir.path());
+    EXPECT_FLOAT_EQ(source.accurateBatteryLevel(), -1.0f) << "not infinite";
+    writeFile(dir.filePath("BAT0/charge_full"), "4000000\n");
+    writeFile(dir.filePath("BAT0/charge_now"), "4120000\n"); // 103 %, common when full
+    EXPECT_FLOAT_EQ(source.accurateBatteryLevel(), 1.0f);
+    writeFile(dir.filePath("BAT0/charge_now"), "6000000\n"); // 150 %: a broken reading
+    EXPECT_FLOAT_EQ(source.accurateBatteryLevel(), -1.0f);
 }
 
 TEST(SysfsPowerSource, StatusTexts) {
