@@ -1,27 +1,53 @@
 #include "SingleInstance.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 
 #include <unistd.h>
 
 namespace {
 constexpr int ConnectTimeoutMs = 500;
 const QByteArray ShowMessage = "show\n";
+
+// The runtime directory is private to the user; without one, a per-user name in /tmp.
+QString socketDirectory() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir(runtime).exists())
+        return runtime;
+    return QDir::tempPath();
+}
 } // namespace
 
-SingleInstance::SingleInstance(const QString& dataDirectory, QObject* parent) : QObject(parent) {
+SingleInstance::SingleInstance(const QString& dataDirectory, QObject* parent)
+    : QObject(parent), lockPath_(dataDirectory + QStringLiteral("/.instance.lock")) {
     const QByteArray key =
         QCryptographicHash::hash(dataDirectory.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
-    name_ = QStringLiteral("ampelio-%1-%2").arg(::getuid()).arg(QString::fromLatin1(key));
+    socketPath_ = QStringLiteral("%1/ampelio-%2-%3")
+                      .arg(socketDirectory())
+                      .arg(::getuid())
+                      .arg(QString::fromLatin1(key));
 }
 
 SingleInstance::~SingleInstance() = default;
 
+bool SingleInstance::acquire() {
+    lock_ = std::make_unique<QLockFile>(lockPath_);
+    // Only a live process holds the lock; one left by a crash is taken over.
+    lock_->setStaleLockTime(0);
+    if (lock_->tryLock(0))
+        return true;
+    if (lock_->error() == QLockFile::LockFailedError)
+        return false;
+    qWarning("Couldn't take the instance lock %s; logging anyway", qPrintable(lockPath_));
+    return true;
+}
+
 bool SingleInstance::handOverToRunningInstance() {
     QLocalSocket socket;
-    socket.connectToServer(name_);
+    socket.connectToServer(socketPath_);
     if (!socket.waitForConnected(ConnectTimeoutMs))
         return false;
     socket.write(ShowMessage);
@@ -33,9 +59,9 @@ bool SingleInstance::handOverToRunningInstance() {
 bool SingleInstance::listen() {
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    // A socket left behind by a crashed instance would block the name; nobody answered on it.
-    QLocalServer::removeServer(name_);
-    if (!server_->listen(name_)) {
+    // Holding the lock, any socket at this path is a leftover of a crashed instance.
+    QLocalServer::removeServer(socketPath_);
+    if (!server_->listen(socketPath_)) {
         qWarning("Couldn't listen for later starts: %s", qPrintable(server_->errorString()));
         return false;
     }

@@ -75,10 +75,11 @@ bool hasDisplay() {
            qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
 }
 
-// Asks a running Ampelio to show itself; true when there was one.
+// True when another Ampelio logs already; it is asked to show its window.
 bool alreadyRunning(SingleInstance& instance) {
-    if (!instance.handOverToRunningInstance())
+    if (instance.acquire())
         return false;
+    instance.handOverToRunningInstance();
     std::fputs("Ampelio is already running; it was asked to show its window.\n", stderr);
     return true;
 }
