@@ -97,9 +97,9 @@ QList<Event> ManagedObjectContext::applyPending(QList<Event> events,
     return events;
 }
 
-void ManagedObjectContext::forEachSavedNewestFirst(
+bool ManagedObjectContext::forEachSavedNewestFirst(
     const std::function<bool(const Event&)>& visitor) {
-    store_.mainConnection().forEachNewestFirst(visitor);
+    return store_.mainConnection().forEachNewestFirst(visitor);
 }
 
 qint64 ManagedObjectContext::savedCount() {

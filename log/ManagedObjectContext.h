@@ -35,7 +35,7 @@ public:
 
     QList<Event> executeFetchRequest(const FetchRequest& request);
     // Saved records only, newest first, until the visitor returns false.
-    void forEachSavedNewestFirst(const std::function<bool(const Event&)>& visitor);
+    bool forEachSavedNewestFirst(const std::function<bool(const Event&)>& visitor);
     qint64 savedCount();
     // Saved records by position in newest-first order (date, then row id), for lists that
     // page through the whole log.

@@ -14,3 +14,11 @@ QList<Event> ReadContext::executeFetchRequest(const FetchRequest& request) {
         return {};
     return db_->fetch(request);
 }
+
+bool ReadContext::hasStore() const {
+    return db_ && db_->isOpen();
+}
+
+bool ReadContext::forEachNewestFirst(const std::function<bool(const Event&)>& visitor) {
+    return hasStore() && db_->forEachNewestFirst(visitor);
+}

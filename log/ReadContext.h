@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class SqliteDatabase;
@@ -17,7 +18,11 @@ public:
     explicit ReadContext(const QString& path);
     ~ReadContext();
 
+    bool hasStore() const;
     QList<Event> executeFetchRequest(const FetchRequest& request);
+    // Every saved record, newest first, until the visitor returns false; false when the store
+    // could not be read to the end.
+    bool forEachNewestFirst(const std::function<bool(const Event&)>& visitor);
 
 private:
     std::unique_ptr<SqliteDatabase> db_;

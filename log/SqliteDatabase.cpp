@@ -209,17 +209,23 @@ qint64 SqliteDatabase::positionOf(const Event& event) {
     return sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : 0;
 }
 
-void SqliteDatabase::forEachNewestFirst(const std::function<bool(const Event&)>& visitor) {
+bool SqliteDatabase::forEachNewestFirst(const std::function<bool(const Event&)>& visitor) {
     sqlite3_stmt* stmt = statement(AllStatement, "SELECT id, creation_date, battery_level, "
                                                  "battery_state FROM events "
                                                  "ORDER BY creation_date DESC, id DESC");
     if (!stmt)
-        return;
+        return false;
     StatementReset reset{stmt};
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         if (!visitor(readRow(stmt)))
-            return;
+            return true;
     }
+    if (rc != SQLITE_DONE) {
+        qWarning("Reading the log stopped: %s", sqlite3_errmsg(db_));
+        return false;
+    }
+    return true;
 }
 
 qint64 SqliteDatabase::count() {

@@ -29,7 +29,8 @@ public:
 
     QList<Event> fetch(const FetchRequest& request);
     // Walks every record, newest first (date, then row id), until the visitor returns false.
-    void forEachNewestFirst(const std::function<bool(const Event&)>& visitor);
+    // Returns false when the store could not be read to the end.
+    bool forEachNewestFirst(const std::function<bool(const Event&)>& visitor);
     qint64 count();
     // Positional access in newest-first order (date, then row id), for lists over the whole log.
     QList<Event> page(qint64 offset, int limit);

@@ -107,11 +107,18 @@ TEST_F(CommandLineTest, ExportWritesAFileAndReportsFailures) {
     QFile out(file);
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_EQ(out.readAll(), "Time,State,Level\n") << "an empty log exports the header alone";
+    EXPECT_FALSE(QFile::exists(data() + "/Ampelio/Locations.sqlite")) << "exporting creates no log";
 
     exporter.start(AMPELIO_BINARY, {"--export-csv", root.filePath("missing/dir/out.csv")});
     ASSERT_TRUE(exporter.waitForFinished(10000));
     EXPECT_NE(exporter.exitCode(), 0);
     EXPECT_TRUE(exporter.readAllStandardError().contains("Couldn't write"));
+    writeFile(data() + "/Ampelio/Locations.sqlite", QByteArray(4096, 'z'));
+    const QString damagedExport = root.filePath("damaged.csv");
+    exporter.start(AMPELIO_BINARY, {"--export-csv", damagedExport});
+    ASSERT_TRUE(exporter.waitForFinished(10000));
+    EXPECT_NE(exporter.exitCode(), 0) << "a log that cannot be read is no empty export";
+    EXPECT_FALSE(QFile::exists(damagedExport));
 }
 
 TEST_F(CommandLineTest, DamagedStoreIsReportedAndKept) {
