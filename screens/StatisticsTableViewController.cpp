@@ -1,6 +1,7 @@
 #include "StatisticsTableViewController.h"
 
 #include "BatteryLogHandler.h"
+#include "DataChangedForwarder.h"
 #include "Device.h"
 #include "HistoryViewController.h"
 #include "MailComposer.h"
@@ -28,8 +29,9 @@ StatisticsTableViewController::~StatisticsTableViewController() = default;
 
 void StatisticsTableViewController::setBatteryLogHandler(BatteryLogHandler* handler) {
     batteryLogHandler_ = handler;
+    // Through a forwarder: the log outlives its listeners' registrations.
     if (handler)
-        handler->addDataChangedListener(this);
+        DataChangedForwarder::add(*handler, this, {}, [this](int index) { dataAdded(index); });
 }
 
 QString StatisticsTableViewController::titleForHeaderInSection(int section) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DataChangedListener.h"
 #include "GroupedTableView.h"
 #include "TabScreen.h"
 
@@ -15,7 +14,7 @@ class UIDeviceHardware;
 
 // The statistics tab: load cycles, charging and draining times, full charge and drain
 // estimates and energy for four periods, the battery hardware report, and the export rows.
-class StatisticsTableViewController : public TabScreen, public DataChangedListener {
+class StatisticsTableViewController : public TabScreen {
     Q_OBJECT
 public:
     static constexpr int ExportSection = 5;
@@ -41,7 +40,8 @@ public:
     GroupedTableView* tableView() const { return table_; }
     const StatisticsReport* report() const { return report_.get(); }
 
-    void dataAdded(int index) override;
+    // A new sample was stored (the log's broadcast).
+    void dataAdded(int index);
 
     static QString titleForHeaderInSection(int section);
 

@@ -2,6 +2,7 @@
 #include "AmpelioGraphController.h"
 #include "Ampelio_ProAppDelegate.h"
 #include "BatteryLogHandler.h"
+#include "DataChangedForwarder.h"
 #include "HistoryViewController.h"
 #include "LogHandlerFixture.h"
 #include "MainWindow.h"
@@ -40,9 +41,17 @@ TEST_F(WindowedApplicationTest, LaunchHandsTheLogToTheScreensInTabOrder) {
     ASSERT_TRUE(history && statistics);
     EXPECT_EQ(history->batteryLogHandler(), handler);
     EXPECT_EQ(statistics->batteryLogHandler(), handler);
-    ASSERT_FALSE(handler->dataChangedListeners().isEmpty());
-    EXPECT_EQ(handler->dataChangedListeners().last(), statistics)
-        << "the statistics screen listens last";
+    AmpelioGraphController* graph = app.delegate().graphViewcontroller();
+    ASSERT_NE(graph, nullptr);
+    EXPECT_EQ(graph->batteryLogHandler(), handler);
+    QList<QObject*> receivers;
+    for (DataChangedListener* listener : handler->dataChangedListeners())
+        if (auto* forwarder = dynamic_cast<DataChangedForwarder*>(listener))
+            receivers.append(forwarder->receiver());
+    ASSERT_TRUE(receivers.contains(graph) && receivers.contains(statistics));
+    EXPECT_LT(receivers.indexOf(graph), receivers.indexOf(statistics))
+        << "the graph controller listens before the statistics screen";
+    EXPECT_EQ(receivers.last(), statistics);
     EXPECT_TRUE(app.window().isVisible()) << "the launch shows the window";
     EXPECT_EQ(handler->range(), 31104000);
 

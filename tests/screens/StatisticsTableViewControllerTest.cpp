@@ -151,3 +151,12 @@ TEST_F(StatisticsTableViewControllerTest, Screenshot) {
         controller.tableView()->verticalScrollBar()->maximum());
     saveScreenshot(controller.grab().toImage(), "statistics-bottom");
 }
+
+TEST_F(StatisticsTableViewControllerTest, ALogOutlivingTheScreenNoLongerCallsIt) {
+    auto* shortLived = new StatisticsTableViewController;
+    shortLived->setBatteryLogHandler(&handler);
+    shortLived->show();
+    delete shortLived;
+    sample(60, 1200); // would reach freed memory through a raw listener
+    EXPECT_EQ(handler.managedObjectContext()->savedCount(), 1);
+}
