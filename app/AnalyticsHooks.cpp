@@ -8,8 +8,10 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <exception>
+#include <thread>
 #include <typeinfo>
 
 namespace {
@@ -42,11 +44,19 @@ void AnalyticsHooks::installUncaughtExceptionHandler() {
 
 void AnalyticsHooks::uncaughtExceptionHandler() {
     static std::atomic_flag reported = ATOMIC_FLAG_INIT;
-    // A second thread dying at the same time must not record a second crash.
+    static std::atomic<bool> stored{false};
+    // A second thread dying at the same time must not record a second crash, nor end the
+    // process while the first is still storing its record.
     if (!reported.test_and_set()) {
         Analytics::logError(QStringLiteral("Uncaught"), QStringLiteral("Crash!"),
                             describeCurrentException());
         Analytics::waitUntilIdle();
+        stored = true;
+    } else {
+        // Bounded: the second thread may be the one the first is waiting for.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (!stored && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     std::abort();
 }
