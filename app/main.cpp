@@ -52,6 +52,8 @@ Options parse(const QStringList& args) {
                 o.idiom = UserInterfaceIdiom::Pad;
             else if (idiom != QLatin1String("phone"))
                 o.error = QStringLiteral("Unknown idiom %1 (phone or tablet)").arg(idiom);
+        } else if (arg == QLatin1String("--screenshot") || arg == QLatin1String("--idiom")) {
+            o.error = QStringLiteral("%1 needs a value").arg(arg);
         } else {
             o.error = QStringLiteral("Unknown option %1").arg(arg);
         }

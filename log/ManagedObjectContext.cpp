@@ -83,10 +83,11 @@ QList<Event> ManagedObjectContext::applyPending(QList<Event> events,
             (!request.before || e.creationDate < *request.before))
             events.append(e);
     }
-    // Pending records sort after saved ones of the same date, as they will once saved.
+    // Pending records sort after saved ones of the same date and in the order they were
+    // inserted (their temporary ids count down), as they will once saved.
     const auto key = [](const Event& e) {
         return std::pair(e.creationDate, e.objectId < 0
-                                             ? std::numeric_limits<qint64>::max() + e.objectId
+                                             ? std::numeric_limits<qint64>::max() / 2 - e.objectId
                                              : e.objectId);
     };
     std::stable_sort(events.begin(), events.end(), [&](const Event& a, const Event& b) {

@@ -1,14 +1,31 @@
 #include "MailComposer.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
 namespace {
 const QString Program = QStringLiteral("xdg-email");
+const QString DirectoryPrefix = QStringLiteral("ampelio-mail-");
+
+// Each export leaves its attachment for the mail program; those a day old have been sent or
+// abandoned, so they go before the next one is written.
+void removeOldAttachments() {
+    const QDir temp(QDir::tempPath());
+    const QDateTime dayAgo = QDateTime::currentDateTimeUtc().addDays(-1);
+    for (const QFileInfo& dir :
+         temp.entryInfoList({DirectoryPrefix + QLatin1Char('*')}, QDir::Dirs)) {
+        if (dir.ownerId() == ::getuid() && dir.lastModified().toUTC() < dayAgo)
+            QDir(dir.filePath()).removeRecursively();
+    }
 }
+} // namespace
 
 bool MailComposer::canSendMail() {
     return !QStandardPaths::findExecutable(Program).isEmpty();
@@ -18,7 +35,9 @@ bool MailComposer::compose(const QString& subject, const QByteArray& attachment,
                            const QString& attachmentFileName) {
     // The mail program reads the file after we return, so the directory is left in place;
     // it lives under the temporary directory and carries the export's own name.
-    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/ampelio-mail-XXXXXX"));
+    removeOldAttachments();
+    QTemporaryDir dir(QDir::tempPath() + QLatin1Char('/') + DirectoryPrefix +
+                      QStringLiteral("XXXXXX"));
     if (!dir.isValid()) {
         qWarning("Couldn't create a directory for the mail attachment");
         return false;

@@ -92,6 +92,13 @@ TEST_F(EventStoreTest, PendingRecordsMergeIntoLimitedQueries) {
     context.insertNewEvent(25.0, 0.4f, 1);
     EXPECT_EQ(dates(context.executeFetchRequest({std::nullopt, std::nullopt, false, 2})),
               (QList<double>{25, 20}));
+    // Same date: pending records come in the order they will have once saved.
+    const Event first = context.insertNewEvent(20.0, 0.1f, 1);
+    const Event second = context.insertNewEvent(20.0, 0.2f, 1);
+    const QList<Event> ascending = context.executeFetchRequest({19.0, 21.0, true, 0});
+    ASSERT_EQ(ascending.size(), 3);
+    EXPECT_EQ(ascending[1].objectId, first.objectId);
+    EXPECT_EQ(ascending[2].objectId, second.objectId);
 }
 
 TEST_F(EventStoreTest, ValuesRoundTripWithFullPrecision) {
