@@ -2,21 +2,17 @@
 
 #include "BatteryLogHandler.h"
 #include "Device.h"
+#include "MainScreen.h"
 #include "StatisticsReport.h"
 #include "UIDeviceHardware.h"
 #include "UserDefaults.h"
 
 #include <cstdio>
 
-namespace {
-// The report describes the phone-sized screen the window shows by default.
-constexpr double PhoneScreenWidth = 320.0;
-} // namespace
-
 int ReportCommand::run(const QString& documentsDirectory) {
     Device& device = Device::current();
     BatteryLogHandler handler(device, documentsDirectory, UserDefaults::standard());
-    const UIDeviceHardware hardware(device.powerSource(), PhoneScreenWidth);
+    const UIDeviceHardware hardware(device.powerSource(), MainScreen::bounds().width());
     StatisticsReport report(handler, hardware);
     report.buildRows();
     report.updateData();

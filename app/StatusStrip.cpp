@@ -6,11 +6,29 @@
 
 #include <QPainter>
 
-StatusStrip::StatusStrip(PowerSource& source, QWidget* parent) : QWidget(parent), source_(source) {
+StatusStrip::StatusStrip(PowerSource& source, QWidget* parent)
+    : QWidget(parent), source_(source),
+      timeFormatter_(std::make_unique<DateTimeFormatter>(DateTimeFormatter::Style::None,
+                                                         DateTimeFormatter::Style::Short)) {
     setFixedHeight(Height);
     refresh_.setInterval(30000);
-    connect(&refresh_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    connect(&refresh_, &QTimer::timeout, this, &StatusStrip::refresh);
     refresh_.start();
+    refresh();
+}
+
+StatusStrip::~StatusStrip() = default;
+
+// Reading the battery means reading files, so it happens here, twice a minute, not per paint.
+void StatusStrip::refresh() {
+    name_ = source_.name();
+    time_ = timeFormatter_->format(Clock::now());
+    float level = source_.accurateBatteryLevel();
+    if (level < 0)
+        level = source_.level();
+    charge_ =
+        level >= 0 ? QString::asprintf("%.0f %%", static_cast<double>(level) * 100.0) : QString();
+    update();
 }
 
 void StatusStrip::paintEvent(QPaintEvent*) {
@@ -23,13 +41,7 @@ void StatusStrip::paintEvent(QPaintEvent*) {
     painter.setPen(Qt::white);
     const QRect text = rect().adjusted(6, 0, -6, 0);
     painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
-                     painter.fontMetrics().elidedText(source_.name(), Qt::ElideRight, width() / 3));
-    static const DateTimeFormatter time(DateTimeFormatter::Style::None,
-                                        DateTimeFormatter::Style::Short);
-    painter.drawText(text, Qt::AlignCenter, time.format(Clock::now()));
-    const float level =
-        source_.accurateBatteryLevel() >= 0 ? source_.accurateBatteryLevel() : source_.level();
-    if (level >= 0)
-        painter.drawText(text, Qt::AlignRight | Qt::AlignVCenter,
-                         QString::asprintf("%.0f %%", static_cast<double>(level) * 100.0));
+                     painter.fontMetrics().elidedText(name_, Qt::ElideRight, width() / 3));
+    painter.drawText(text, Qt::AlignCenter, time_);
+    painter.drawText(text, Qt::AlignRight | Qt::AlignVCenter, charge_);
 }

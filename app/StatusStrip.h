@@ -3,21 +3,31 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
+class DateTimeFormatter;
 class PowerSource;
 
 // The 20-point strip at the top of the device screen: the power source's name, the time and the
-// battery's charge.
+// battery's charge, read on a timer rather than in every paint.
 class StatusStrip : public QWidget {
     Q_OBJECT
 public:
     static constexpr int Height = 20;
 
     explicit StatusStrip(PowerSource& source, QWidget* parent = nullptr);
+    ~StatusStrip() override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void refresh();
+
     PowerSource& source_;
+    std::unique_ptr<DateTimeFormatter> timeFormatter_;
     QTimer refresh_;
+    QString name_;
+    QString time_;
+    QString charge_;
 };
