@@ -3,6 +3,7 @@
 #include "AmpelioGraphController.h"
 #include "Ampelio_ProAppDelegate.h"
 #include "Device.h"
+#include "GraphScreen.h"
 #include "HistoryViewController.h"
 #include "MainScreen.h"
 #include "MainWindow.h"
@@ -21,39 +22,39 @@
 #include <cstdio>
 
 WindowedApplication::WindowedApplication(Device& device, const QString& documentsDirectory,
-                                         UserDefaults& defaults) {
+                                         UserDefaults& defaults)
+    : delegate_(std::make_unique<Ampelio_ProAppDelegate>(device, documentsDirectory, defaults,
+                                                         keepAlive_)) {
     buildWindow(device);
-    delegate_ =
-        std::make_unique<Ampelio_ProAppDelegate>(device, documentsDirectory, defaults, keepAlive_);
-    delegate_->setWindow(window_.get());
-    delegate_->setGraphViewcontroller(graph_);
-    delegate_->setHistoryViewController(history_);
-    delegate_->setStatisticsViewController(statistics_);
     delegate_->attach(lifecycle_);
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &lifecycle_,
                      &ApplicationLifecycle::terminate);
 }
 
-// The delegate (and with it the log) goes first; the screens still point at it until then.
-WindowedApplication::~WindowedApplication() {
-    delegate_.reset();
-    window_.reset();
-}
+WindowedApplication::~WindowedApplication() = default;
 
+// The screens are built in tab order, so the log tells the graph of a change before the
+// statistics; the statistics screen exports through the history screen.
 void WindowedApplication::buildWindow(Device& device) {
+    BatteryLogHandler& log = delegate_->batteryLogHandler();
     window_ = std::make_unique<MainWindow>(device.powerSource(), lifecycle_);
     hardware_ =
         std::make_unique<UIDeviceHardware>(device.powerSource(), MainScreen::bounds().width());
-    graph_ = new AmpelioGraphController(window_.get());
+    auto* graph = new GraphScreen(log);
+    graph_ = &graph->controller();
     const TabBarItem graphItem = graph_->tabBarItem();
-    window_->addTab(graph_->view(), graphItem.icon, graphItem.title);
-    history_ = new HistoryViewController;
-    statistics_ = new StatisticsTableViewController;
-    statistics_->setHardware(hardware_.get());
-    window_->addTab(history_, QIcon(QStringLiteral(":/icons/history.svg")),
+    window_->addTab(graph, graphItem.icon, graphItem.title);
+    auto* history = new HistoryViewController(log);
+    auto* statistics = new StatisticsTableViewController(log, *hardware_);
+    statistics->setHistoryViewController(history);
+    window_->addTab(history, QIcon(QStringLiteral(":/icons/history.svg")),
                     QStringLiteral("History"));
-    window_->addTab(statistics_, QIcon(QStringLiteral(":/icons/137-presentation.svg")),
+    window_->addTab(statistics, QIcon(QStringLiteral(":/icons/137-presentation.svg")),
                     QStringLiteral("Statistics"));
+    delegate_->setWindow(window_.get());
+    delegate_->setGraphViewcontroller(graph_);
+    delegate_->setHistoryViewController(history);
+    delegate_->setStatisticsViewController(statistics);
     window_->setScreenSize(MainScreen::bounds().size().toSize());
     if (MainScreen::idiom() == UserInterfaceIdiom::Phone)
         window_->setFixedSize(MainScreen::bounds().size().toSize());

@@ -38,10 +38,9 @@ private:
 
     ApplicationLifecycle lifecycle_;
     KeepAliveService keepAlive_;
+    // Declared before the window: the log it opens outlives the screens built on it.
+    std::unique_ptr<Ampelio_ProAppDelegate> delegate_;
     std::unique_ptr<UIDeviceHardware> hardware_;
     std::unique_ptr<MainWindow> window_;
-    AmpelioGraphController* graph_ = nullptr;             // owned by the window
-    HistoryViewController* history_ = nullptr;            // owned by the window
-    StatisticsTableViewController* statistics_ = nullptr; // owned by the window
-    std::unique_ptr<Ampelio_ProAppDelegate> delegate_;
+    AmpelioGraphController* graph_ = nullptr; // owned by its screen in the window
 };

@@ -2,16 +2,16 @@
 
 #include "Alert.h"
 #include "Clock.h"
-#include "DataChangedListener.h"
 #include "Device.h"
+#include "DropRule.h"
 #include "EventStore.h"
 #include "ManagedObjectContext.h"
+#include "Paths.h"
 #include "StatisticsFile.h"
+#include "ThreadAffinity.h"
 #include "UserDefaults.h"
 
 #include <QFile>
-
-#include <cmath>
 
 namespace {
 const char* const StoreAlertMessage =
@@ -21,7 +21,6 @@ const char* const StoreAlertMessage =
 // Samples are compared against the newest record dated more than this far ahead of now, so a
 // record from a clock that ran ahead does not suppress samples.
 constexpr int PreviousSampleAge = -10;
-constexpr double MinLevelStep = 0.05;
 } // namespace
 
 BatteryLogHandler::BatteryLogHandler(Device& device, QString documentsDirectory,
@@ -33,22 +32,24 @@ BatteryLogHandler::BatteryLogHandler(Device& device, QString documentsDirectory,
     statisticsRange_ = std::make_unique<StatisticsRange>();
     resetStats();
     readStatisticsData();
-    connect(&device_, &Device::batteryLevelDidChange, this,
-            &BatteryLogHandler::batteryLevelDidChange);
-    connect(&device_, &Device::batteryStateDidChange, this,
-            &BatteryLogHandler::batteryStateDidChange);
-    device_.setBatteryMonitoringEnabled(true);
 }
 
 BatteryLogHandler::~BatteryLogHandler() = default;
+
+void BatteryLogHandler::startMonitoring() {
+    connect(&device_, &Device::batteryLevelDidChange, this,
+            &BatteryLogHandler::batteryLevelDidChange, Qt::UniqueConnection);
+    connect(&device_, &Device::batteryStateDidChange, this,
+            &BatteryLogHandler::batteryStateDidChange, Qt::UniqueConnection);
+    device_.setBatteryMonitoringEnabled(true);
+}
 
 // --- store -----------------------------------------------------------------------------------
 
 EventStore* BatteryLogHandler::persistentStoreCoordinator() {
     if (store_)
         return store_.get();
-    store_ =
-        std::make_unique<EventStore>(documentsDirectory_ + QStringLiteral("/Locations.sqlite"));
+    store_ = std::make_unique<EventStore>(Paths::storePath(documentsDirectory_));
     if (!store_->hasStore()) {
         logStoreError(store_->openError());
         Alert::show(QStringLiteral("Error"), QString::fromLatin1(StoreAlertMessage),
@@ -91,17 +92,8 @@ void BatteryLogHandler::batteryStateDidChange() {
     addEvent();
 }
 
-bool BatteryLogHandler::shouldDrop(const Event& previous, const Event& sample) const {
-    const float difference = std::fabs(sample.batteryLevel - previous.batteryLevel);
-    const bool smallStep = static_cast<double>(difference) < MinLevelStep;
-    const bool notNewlyFull = sample.batteryLevel != 1.0f || previous.batteryLevel == 1.0f;
-    const bool sameState =
-        sample.batteryState == previous.batteryState ||
-        (previous.batteryState == BatteryStateFull && sample.batteryState != BatteryStateUnplugged);
-    return smallStep && notNewlyFull && sameState;
-}
-
 void BatteryLogHandler::addEvent() {
+    AMPELIO_ASSERT_OWN_THREAD(this);
     float level = device_.powerSource().accurateBatteryLevel();
     if (level < 0.0f)
         level = device_.batteryLevel();
@@ -111,7 +103,7 @@ void BatteryLogHandler::addEvent() {
     if (!context)
         return;
     const Event sample = context->insertNewEvent(Clock::now(), level, device_.batteryState());
-    if (neighbours.size() == 1 && shouldDrop(neighbours.first(), sample)) {
+    if (neighbours.size() == 1 && shouldDropSample(neighbours.first(), sample)) {
         context->deleteObject(sample);
         return;
     }
@@ -123,8 +115,8 @@ void BatteryLogHandler::addEvent() {
     if (!context->save(&error))
         logStoreError(error);
     if (!fromDate_) {
-        dataChanged(0);
-        dataAdded(0);
+        emit dataChanged(0);
+        emit dataAdded(0);
     }
     updateStatistics(sample);
     writeStatisticsData();
@@ -133,6 +125,7 @@ void BatteryLogHandler::addEvent() {
 // --- window queries --------------------------------------------------------------------------
 
 QList<Event> BatteryLogHandler::getArrayFrom(int fromSecs, int endSecs, bool getSurroundingPoints) {
+    AMPELIO_ASSERT_OWN_THREAD(this);
     QList<Event> result;
     ManagedObjectContext* context = managedObjectContext();
     if (!context)
@@ -158,19 +151,19 @@ double BatteryLogHandler::getFromDate() const {
 void BatteryLogHandler::setDate(double date) {
     fromDate_ = date;
     clearArray();
-    dataChanged(-1);
+    emit dataChanged(-1);
 }
 
 void BatteryLogHandler::resetDate() {
     fromDate_.reset();
     clearArray();
-    dataChanged(-1);
+    emit dataChanged(-1);
 }
 
 void BatteryLogHandler::setRange(int seconds) {
     range_ = seconds;
     clearArray();
-    dataChanged(-1);
+    emit dataChanged(-1);
 }
 
 void BatteryLogHandler::setVisibleRange(int beginDate, int endDate) {
@@ -188,28 +181,6 @@ bool BatteryLogHandler::xAxisIsReversed() const {
     return defaults_.boolForKey(QStringLiteral("xAxisLeftOrigin"));
 }
 
-// --- listeners -------------------------------------------------------------------------------
-
-void BatteryLogHandler::addDataChangedListener(DataChangedListener* listener) {
-    listeners_.append(listener);
-}
-
-// Listeners may register others while being told, so the count is read again each time.
-void BatteryLogHandler::dataChanged(int index) {
-    for (qsizetype i = 0; i < listeners_.size(); ++i)
-        listeners_[i]->dataChanged(index);
-}
-
-void BatteryLogHandler::dataAdded(int index) {
-    for (qsizetype i = 0; i < listeners_.size(); ++i)
-        listeners_[i]->dataAdded(index);
-}
-
-void BatteryLogHandler::dataDeleted(int index) {
-    for (qsizetype i = 0; i < listeners_.size(); ++i)
-        listeners_[i]->dataDeleted(index);
-}
-
 void BatteryLogHandler::deleteEvent(int index) {
     if (!eventsArray_ || index < 0 || index >= eventsArray_->size()) {
         qWarning("deleteEvent: no record at index %d", index);
@@ -220,8 +191,8 @@ void BatteryLogHandler::deleteEvent(int index) {
         context->deleteObject(event);
         context->save(nullptr);
     }
-    dataChanged(index);
-    dataDeleted(index);
+    emit dataChanged(index);
+    emit dataDeleted(index);
 }
 
 // --- statistics ------------------------------------------------------------------------------
@@ -244,14 +215,14 @@ void BatteryLogHandler::processAllPastDataForStatistics() {
 }
 
 QString BatteryLogHandler::statisticsPath() const {
-    return documentsDirectory_ + QStringLiteral("/Statistics.plist");
+    return Paths::statisticsPath(documentsDirectory_);
 }
 
 void BatteryLogHandler::readStatisticsData() {
     QString path = statisticsPath();
     // A default shipped with the application seeds the totals on the first start.
-    if (!QFile::exists(path) && QFile::exists(QStringLiteral(":/Statistics.plist")))
-        path = QStringLiteral(":/Statistics.plist");
+    if (!QFile::exists(path) && QFile::exists(QStringLiteral(":/") + Paths::StatisticsFileName))
+        path = QStringLiteral(":/") + Paths::StatisticsFileName;
     if (!StatisticsFile::read(path, *statisticsRange_))
         return;
     const QList<Event> last = getArrayFrom(0, 0);

@@ -11,7 +11,6 @@
 #include <memory>
 #include <optional>
 
-class DataChangedListener;
 class Device;
 class EventStore;
 class ManagedObjectContext;
@@ -19,16 +18,21 @@ class UserDefaults;
 
 // The one central object of the battery log: it turns battery notifications into stored samples
 // (dropping those that add nothing), answers time-window queries relative to a reference date,
-// broadcasts changes to its listeners and keeps the running charge statistics.
+// announces changes through its signals and keeps the running charge statistics. It lives on
+// the GUI thread; tile threads read the store through read contexts of their own.
 class BatteryLogHandler : public QObject {
     Q_OBJECT
 public:
     static constexpr int WindowLimit = 2000;
 
-    // Opens the store and the statistics in documentsDirectory and starts battery monitoring.
+    // Opens the store and the statistics in documentsDirectory. Samples are taken once
+    // monitoring starts, so the screens can be built and connected first.
     BatteryLogHandler(Device& device, QString documentsDirectory, UserDefaults& defaults,
                       QObject* parent = nullptr);
     ~BatteryLogHandler() override;
+
+    // Follows the battery's level and state changes from now on.
+    void startMonitoring();
 
     // Store objects.
     QString applicationDocumentsDirectory() const { return documentsDirectory_; }
@@ -46,7 +50,6 @@ public:
     double getFromDate() const;
     void setDate(double date);
     void resetDate();
-    bool hasFixedDate() const { return fromDate_.has_value(); }
     void setRange(int seconds);
     int range() const { return range_; }
     void setVisibleRange(int beginDate, int endDate);
@@ -57,17 +60,11 @@ public:
     bool fromDateIsNow() const;
     bool xAxisIsReversed() const;
 
-    // Cached list and listeners.
+    // A list a caller may attach: new samples are put in front of it, deleteEvent indexes it.
     const std::optional<QList<Event>>& eventsArray() const { return eventsArray_; }
     void setEventsArray(std::optional<QList<Event>> events) { eventsArray_ = std::move(events); }
     void clearArray() { eventsArray_.reset(); }
     void deleteEvent(int index);
-    // The listener is not owned; it must outlive the handler or never be called again.
-    void addDataChangedListener(DataChangedListener* listener);
-    const QList<DataChangedListener*>& dataChangedListeners() const { return listeners_; }
-    void dataChanged(int index);
-    void dataAdded(int index);
-    void dataDeleted(int index);
 
     // Running statistics over the whole log.
     StatisticsRange& statisticsRange() { return *statisticsRange_; }
@@ -79,13 +76,20 @@ public:
     void writeStatisticsData();
     QString statisticsPath() const;
 
+signals:
+    // Told synchronously, in connection order, after the change is saved. The index is -1 when
+    // the whole window changed, 0 for a new sample at the front, else the position of a
+    // deleted record in eventsArray.
+    void dataChanged(int index);
+    void dataAdded(int index);
+    void dataDeleted(int index);
+
 public slots:
     void batteryLevelDidChange();
     void batteryStateDidChange();
 
 private:
     void logStoreError(const StoreError& error) const;
-    bool shouldDrop(const Event& previous, const Event& sample) const;
     std::optional<Event> lastStatisticsSample(const QList<Event>& candidates);
 
     Device& device_;
@@ -94,7 +98,6 @@ private:
     std::unique_ptr<EventStore> store_;
     std::unique_ptr<ManagedObjectContext> context_;
     std::optional<QList<Event>> eventsArray_;
-    QList<DataChangedListener*> listeners_;
     std::optional<double> fromDate_;
     int range_ = 86400;
     int visibleBeginDate_ = 0;

@@ -1,21 +1,11 @@
 #include "StatisticsHandler.h"
 
 #include "BatteryLogHandler.h"
+#include "EventStateText.h"
 #include "StatisticsRange.h"
 
 QString StatisticsHandler::formatBatteryState(int state) {
-    switch (state) {
-    case 0:
-        return QStringLiteral("Unknown");
-    case 1:
-        return QStringLiteral("on battery");
-    case 2:
-        return QStringLiteral("plugged in");
-    case 3:
-        return QStringLiteral("fully charged");
-    default:
-        return QString();
-    }
+    return EventStateText::statistics(state);
 }
 
 std::unique_ptr<StatisticsRange> StatisticsHandler::getLastHour(BatteryLogHandler& handler) {

@@ -18,12 +18,9 @@ class HistoryViewControllerTest : public LogHandlerFixture {
 protected:
     HistoryViewControllerTest() : LogHandlerFixture(1765195200.0) {} // 2025-12-08 12:00 UTC
     BatteryLogHandler handler{device, home.dataDir(), defaults};
-    HistoryViewController controller;
+    HistoryViewController controller{handler};
 
-    void SetUp() override {
-        controller.setBatteryLogHandler(&handler);
-        controller.resize(320, 411);
-    }
+    void SetUp() override { controller.resize(320, 411); }
     void store(double age, float level, int state) {
         handler.managedObjectContext()->insertNewEvent(clock.now() - age, level, state);
         handler.managedObjectContext()->save(nullptr);

@@ -23,8 +23,8 @@ protected:
     StatisticsTableViewControllerTest() : LogHandlerFixture(1765195200.0) {}
     BatteryLogHandler handler{device, home.dataDir(), defaults};
     UIDeviceHardware hardware{*battery, 320};
-    HistoryViewController history;
-    StatisticsTableViewController controller;
+    HistoryViewController history{handler};
+    StatisticsTableViewController controller{handler, hardware};
 
     void SetUp() override {
         clock.setTick(0.001);
@@ -35,9 +35,6 @@ protected:
             {PowerSource::CycleCount, 87},        {PowerSource::Temperature, 3010}};
         battery->voltage = 3.85;
         battery->currentState = BatteryStateUnplugged;
-        history.setBatteryLogHandler(&handler);
-        controller.setHardware(&hardware);
-        controller.setBatteryLogHandler(&handler);
         controller.setHistoryViewController(&history);
         controller.resize(320, 411);
     }
@@ -153,8 +150,7 @@ TEST_F(StatisticsTableViewControllerTest, Screenshot) {
 }
 
 TEST_F(StatisticsTableViewControllerTest, ALogOutlivingTheScreenNoLongerCallsIt) {
-    auto* shortLived = new StatisticsTableViewController;
-    shortLived->setBatteryLogHandler(&handler);
+    auto* shortLived = new StatisticsTableViewController(handler, hardware);
     shortLived->show();
     delete shortLived;
     sample(60, 1200); // would reach freed memory through a raw listener
