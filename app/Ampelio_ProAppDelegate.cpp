@@ -48,7 +48,7 @@ void Ampelio_ProAppDelegate::attach(ApplicationLifecycle& lifecycle) {
 
 bool Ampelio_ProAppDelegate::didFinishLaunchingWithOptions() {
     AnalyticsHooks::installUncaughtExceptionHandler();
-    AnalyticsHooks::startSession();
+    AnalyticsHooks::startSession(defaults_);
     batteryLogHandler_ =
         std::make_unique<BatteryLogHandler>(device_, documentsDirectory_, defaults_);
     handOverToScreens();

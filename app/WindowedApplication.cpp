@@ -10,6 +10,7 @@
 #include "TabBar.h"
 #include "TiledLayer.h"
 #include "UIDeviceHardware.h"
+#include "UsageStatisticsChoice.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,6 +31,8 @@ WindowedApplication::WindowedApplication(Device& device, const QString& document
     delegate_->setHistoryViewController(history_);
     delegate_->setStatisticsViewController(statistics_);
     delegate_->attach(lifecycle_);
+    usageStatistics_ = new UsageStatisticsChoice(defaults, window_.get());
+    window_->addSettingsAction(usageStatistics_->action());
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &lifecycle_,
                      &ApplicationLifecycle::terminate);
 }
