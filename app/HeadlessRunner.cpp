@@ -1,6 +1,7 @@
 #include "HeadlessRunner.h"
 
 #include "Ampelio_ProAppDelegate.h"
+#include "Analytics.h"
 
 #include <QCoreApplication>
 
@@ -10,6 +11,7 @@ HeadlessRunner::HeadlessRunner(Ampelio_ProAppDelegate& delegate, QObject* parent
 }
 
 int HeadlessRunner::run() {
+    Analytics::setHeadless(true);
     delegate_.attach(lifecycle_);
     lifecycle_.launch();
     lifecycle_.activate();

@@ -11,6 +11,7 @@
 #include "TabBar.h"
 #include "TiledLayer.h"
 #include "UIDeviceHardware.h"
+#include "UsageStatisticsChoice.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,6 +28,8 @@ WindowedApplication::WindowedApplication(Device& device, const QString& document
                                                          keepAlive_)) {
     buildWindow(device);
     delegate_->attach(lifecycle_);
+    usageStatistics_ = new UsageStatisticsChoice(defaults, window_.get());
+    window_->addSettingsAction(usageStatistics_->action());
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &lifecycle_,
                      &ApplicationLifecycle::terminate);
 }

@@ -14,6 +14,7 @@ class HistoryViewController;
 class MainWindow;
 class StatisticsTableViewController;
 class UIDeviceHardware;
+class UsageStatisticsChoice;
 class UserDefaults;
 
 // The application with its window: the device screen with the three tabs, driven by the
@@ -31,6 +32,7 @@ public:
     MainWindow& window() const { return *window_; }
     Ampelio_ProAppDelegate& delegate() const { return *delegate_; }
     ApplicationLifecycle& lifecycle() { return lifecycle_; }
+    UsageStatisticsChoice& usageStatistics() const { return *usageStatistics_; }
 
 private:
     void buildWindow(Device& device);
@@ -43,4 +45,5 @@ private:
     std::unique_ptr<UIDeviceHardware> hardware_;
     std::unique_ptr<MainWindow> window_;
     AmpelioGraphController* graph_ = nullptr; // owned by its screen in the window
+    UsageStatisticsChoice* usageStatistics_ = nullptr; // owned by the window
 };

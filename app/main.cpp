@@ -134,6 +134,8 @@ int runWindowed(int argc, char* argv[], const Options& options) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // The version every analytics report carries; set before any client or window exists.
+    QCoreApplication::setApplicationVersion(QStringLiteral(AMPELIO_VERSION));
     // The result is deliberately ignored: an existing or refused directory changes nothing here,
     // and the store reports its own failure.
     Paths::createDocumentsDirectory();

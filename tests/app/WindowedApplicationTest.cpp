@@ -1,6 +1,8 @@
 #include "WindowedApplication.h"
 #include "AmpelioGraphController.h"
 #include "Ampelio_ProAppDelegate.h"
+#include "Analytics.h"
+#include "AnalyticsHooks.h"
 #include "BatteryLogHandler.h"
 #include "GraphView.h"
 #include "HistoryViewController.h"
@@ -8,8 +10,11 @@
 #include "MainWindow.h"
 #include "ManagedObjectContext.h"
 #include "StatisticsTableViewController.h"
+#include "StatusStrip.h"
 #include "TabBar.h"
+#include "UsageStatisticsChoice.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QStackedWidget>
 
@@ -121,4 +126,21 @@ TEST_F(WindowedApplicationTest, ClosingTheWindowKeepsLoggingInTheBackground) {
     app.window().restore();
     EXPECT_TRUE(app.window().isVisible());
     EXPECT_EQ(app.lifecycle().state(), ApplicationLifecycle::State::Active);
+}
+
+TEST_F(WindowedApplicationTest, TheWindowOffersTheChoiceToShareUsageStatistics) {
+    WindowedApplication app(device, home.dataDir(), defaults);
+    QAction* share = app.usageStatistics().action();
+    ASSERT_NE(app.window().findChild<StatusStrip*>(), nullptr);
+    EXPECT_TRUE(app.window().findChild<StatusStrip*>()->actions().contains(share))
+        << "offered in the status strip's context menu";
+    EXPECT_TRUE(share->isChecked()) << "on until the user says otherwise";
+    app.lifecycle().launch();
+    share->setChecked(false);
+    EXPECT_FALSE(Analytics::isEnabled());
+    EXPECT_FALSE(defaults.objectForKey(QString::fromLatin1(AnalyticsHooks::SharingKey)).toBool());
+    share->setChecked(true);
+    EXPECT_TRUE(Analytics::isEnabled());
+    app.lifecycle().terminate();
+    Analytics::shutdown();
 }
