@@ -249,6 +249,11 @@ TEST_F(CommandLineTest, ExitStatusesAndOneLineMessages) {
     const Result failed = run({"--export-csv", root.filePath("missing/out.csv")});
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_TRUE(failed.err.contains(root.filePath("missing/out.csv"))) << qPrintable(failed.err);
+    writeFile(root.filePath("plain"), "not a folder");
+    const Result noFolder = run({"--screenshot", root.filePath("plain/shots")});
+    EXPECT_EQ(noFolder.exitCode, 1);
+    EXPECT_TRUE(noFolder.err.contains("Couldn't create the folder " + root.filePath("plain/shots")))
+        << qPrintable(noFolder.err);
 }
 
 // The JSON report is the text report's figures as numbers: every text is the number formatted
