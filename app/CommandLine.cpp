@@ -11,6 +11,11 @@ QString dashed(const char* name) {
     return (name[1] == '\0' ? QStringLiteral("-") : QStringLiteral("--")) + QLatin1String(name);
 }
 
+QString needsValue(const CommandLineOption& option) {
+    return QStringLiteral("%1 needs a value: %1 %2")
+        .arg(dashed(option.name), QLatin1String(option.valueName));
+}
+
 bool looksLikeOption(const QString& argument) {
     return argument.size() > 1 && argument.startsWith(QLatin1Char('-'));
 }
@@ -93,8 +98,7 @@ std::optional<QString> fillValues(const QStringList& arguments, QStringList& out
         else if (option->valueIsOptional())
             out.append(QLatin1String(option->defaultValue));
         else
-            return QStringLiteral("%1 needs a value: %1 %2")
-                .arg(dashed(option->name), QLatin1String(option->valueName));
+            return needsValue(*option);
     }
     return std::nullopt;
 }
@@ -150,8 +154,7 @@ void CommandLine::check() {
             continue;
         const QString value = this->value(option.name);
         if (option.takesValue() && value.isEmpty())
-            return fail(QStringLiteral("%1 needs a value: %1 %2")
-                            .arg(dashed(option.name), QLatin1String(option.valueName)));
+            return fail(needsValue(option));
         const QStringList choices = QString::fromLatin1(option.choices).split(QLatin1Char(' '));
         if (option.choices && !choices.contains(value))
             return fail(QStringLiteral("%1 does not know '%2'; use %3")
@@ -189,8 +192,6 @@ QString CommandLine::helpText() {
     QString text = parser.helpText();
     // Without an application object the parser cannot know the program's name.
     text.replace(0, text.indexOf(QLatin1Char('\n')), QStringLiteral("Usage: ampelio [options]"));
-    QStringList statuses;
-    for (const ExitStatus& status : CommandLineOptions::exitStatuses())
-        statuses.append(QStringLiteral("%1 %2").arg(status.code).arg(QLatin1String(status.name)));
-    return text + QStringLiteral("\nExit status: %1.\n").arg(statuses.join(QStringLiteral(", ")));
+    return text +
+           QStringLiteral("\nExit status: %1.\n").arg(CommandLineOptions::exitStatusSummary());
 }

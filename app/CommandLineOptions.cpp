@@ -1,6 +1,6 @@
 #include "CommandLineOptions.h"
 
-#include <QString>
+#include <QStringList>
 
 namespace {
 using enum CommandLineOption::Kind;
@@ -96,4 +96,11 @@ std::span<const EnvironmentVariable> CommandLineOptions::environment() {
 
 std::span<const ExitStatus> CommandLineOptions::exitStatuses() {
     return ExitStatuses;
+}
+
+QString CommandLineOptions::exitStatusSummary() {
+    QStringList statuses;
+    for (const ExitStatus& status : ExitStatuses)
+        statuses.append(QStringLiteral("%1 %2").arg(status.code).arg(QLatin1String(status.name)));
+    return statuses.join(QStringLiteral(", "));
 }

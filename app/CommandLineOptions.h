@@ -2,6 +2,7 @@
 
 #include "CommandLineOption.h"
 
+#include <QString>
 #include <QStringView>
 
 #include <span>
@@ -19,4 +20,6 @@ public:
     static const CommandLineOption* find(QStringView name);
     static std::span<const EnvironmentVariable> environment();
     static std::span<const ExitStatus> exitStatuses();
+    // "0 success, 1 failure, 2 usage error"
+    static QString exitStatusSummary();
 };

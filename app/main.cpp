@@ -94,7 +94,7 @@ int main(int argc, char* argv[]) {
         std::fputs(qPrintable(CommandLine::helpText()), stdout);
         return CommandLineOptions::Success;
     case CommandLine::Version:
-        std::printf("ampelio %s\n", AmpelioVersion);
+        std::printf("ampelio %s\n", qPrintable(QCoreApplication::applicationVersion()));
         return CommandLineOptions::Success;
     case CommandLine::UsageError:
         std::fprintf(stderr, "ampelio: %s (see ampelio --help)\n", qPrintable(line.error()));

@@ -28,11 +28,8 @@ QString ReadmeOptions::table() {
         if (option.kind == CommandLineOption::Mode)
             modes.append(QStringLiteral("`--%1`").arg(QLatin1String(option.name)));
     }
-    QStringList statuses;
-    for (const ExitStatus& status : CommandLineOptions::exitStatuses())
-        statuses.append(QStringLiteral("%1 %2").arg(status.code).arg(QLatin1String(status.name)));
     out += QStringLiteral("\nThe modes %1 exclude each other. Exit status: %2.\n")
-               .arg(modes.join(QStringLiteral(", ")), statuses.join(QStringLiteral(", ")));
+               .arg(modes.join(QStringLiteral(", ")), CommandLineOptions::exitStatusSummary());
     return out;
 }
 
