@@ -7,17 +7,27 @@
 #include "UIDeviceHardware.h"
 #include "UserDefaults.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <cstdio>
 
-int ReportCommand::run(const QString& documentsDirectory) {
+int ReportCommand::run(const QString& documentsDirectory, Format format) {
     Device& device = Device::current();
     BatteryLogHandler handler(device, documentsDirectory, UserDefaults::standard());
     const UIDeviceHardware hardware(device.powerSource(), MainScreen::bounds().width());
     StatisticsReport report(handler, hardware);
     report.buildRows();
     report.updateData();
-    const QByteArray text = report.toText().toUtf8();
-    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
-    std::printf("\nPower source: %s\n", qPrintable(device.powerSource().name()));
+    QByteArray out;
+    if (format == Json) {
+        QJsonObject object = report.toJson();
+        object.insert(QStringLiteral("power_source"), device.powerSource().name());
+        out = QJsonDocument(object).toJson(QJsonDocument::Indented);
+    } else {
+        out = report.toText().toUtf8() + "\nPower source: " + device.powerSource().name().toUtf8() +
+              '\n';
+    }
+    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

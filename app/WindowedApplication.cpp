@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QIcon>
+#include <QImageWriter>
 #include <QStackedWidget>
 #include <QThread>
 
@@ -92,7 +93,9 @@ void WindowedApplication::settle() {
 
 int WindowedApplication::screenshot(const QString& directory) {
     if (!QDir().mkpath(directory)) {
-        std::fprintf(stderr, "Couldn't create %s\n", qPrintable(directory));
+        std::fprintf(stderr,
+                     "Couldn't create the folder %s; give --screenshot one you can write to\n",
+                     qPrintable(directory));
         return 1;
     }
     lifecycle_.launch();
@@ -104,8 +107,10 @@ int WindowedApplication::screenshot(const QString& directory) {
         window_->tabBar()->setCurrentIndex(tab);
         settle();
         const QString file = QDir(directory).filePath(names.value(tab) + QStringLiteral(".png"));
-        if (!window_->grab().save(file)) {
-            std::fprintf(stderr, "Couldn't write %s\n", qPrintable(file));
+        QImageWriter writer(file);
+        if (!writer.write(window_->grab().toImage())) {
+            std::fprintf(stderr, "Couldn't write %s: %s\n", qPrintable(file),
+                         qPrintable(writer.errorString()));
             ok = false;
         }
     }

@@ -1,10 +1,14 @@
 // Runs the real executable against a sysfs-format battery and watches what it logs.
+#include "DateIntervalFormatter.h"
 #include "TestSupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -52,6 +56,21 @@ protected:
             seen += QString::fromUtf8(process.readAll());
         }
         return true;
+    }
+
+    struct Result {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+    Result run(const QStringList& arguments, const char* program = AMPELIO_BINARY) const {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(program, arguments);
+        if (!process.waitForFinished(20000))
+            return {};
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
     }
 
     QString exportCsv() const {
@@ -204,4 +223,154 @@ TEST_F(CommandLineTest, ASecondStartHandsOverToTheRunningLogger) {
     ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
     ASSERT_TRUE(first.waitForFinished(5000));
     EXPECT_EQ(exportCsv().count('\n'), 2) << "only the first instance logged";
+}
+
+TEST_F(CommandLineTest, ExitStatusesAndOneLineMessages) {
+    const Result help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("--export-csv <FILE>")) << qPrintable(help.out);
+    const Result version = run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, QStringLiteral("ampelio %1\n").arg(AMPELIO_VERSION));
+
+    for (const QStringList& arguments :
+         {QStringList{"--metrics-textfile", "/tmp/x"}, QStringList{"--screenshot"},
+          QStringList{"--headless", "--report"}, QStringList{"--idiom", "desk"}}) {
+        const Result refused = run(arguments);
+        EXPECT_EQ(refused.exitCode, 2) << qPrintable(arguments.join(' '));
+        EXPECT_EQ(refused.out, "");
+        EXPECT_EQ(refused.err.count('\n'), 1) << qPrintable(refused.err);
+        EXPECT_TRUE(refused.err.startsWith("ampelio: ") && refused.err.contains(arguments[0]))
+            << "names the option: " << qPrintable(refused.err);
+        EXPECT_TRUE(refused.err.contains("ampelio --help")) << "says where to look";
+    }
+    EXPECT_FALSE(QFile::exists(data() + "/Ampelio")) << "refused and --help runs create nothing";
+
+    const Result failed = run({"--export-csv", root.filePath("missing/out.csv")});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.err.contains(root.filePath("missing/out.csv"))) << qPrintable(failed.err);
+    writeFile(root.filePath("plain"), "not a folder");
+    const Result noFolder = run({"--screenshot", root.filePath("plain/shots")});
+    EXPECT_EQ(noFolder.exitCode, 1);
+    EXPECT_TRUE(noFolder.err.contains("Couldn't create the folder " + root.filePath("plain/shots")))
+        << qPrintable(noFolder.err);
+}
+
+// The JSON report is the text report's figures as numbers: every text is the number formatted
+// as the text report formats it, and a figure the text leaves out is absent from the JSON.
+TEST_F(CommandLineTest, JsonReportHoldsTheTextReportsFigures) {
+    writeFile(supply() + "/BAT0/voltage_now", "3850000\n");
+    writeFile(supply() + "/BAT0/voltage_min_design", "3700000\n");
+    writeFile(supply() + "/BAT0/charge_full_design", "5000000\n");
+    writeFile(supply() + "/BAT0/current_now", "400000\n");
+    writeFile(supply() + "/BAT0/cycle_count", "321\n");
+    // Two stretches of history far from the edges of the periods, so that both runs see the
+    // same samples in each period: two to four days ago, and the last half day but an hour.
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const QString dir = data() + "/Ampelio";
+    ASSERT_EQ(
+        run({"--dir", dir, "--days", "2", "--end", QString::number(now - 2 * 86400)}, AMPELIO_SEED)
+            .exitCode,
+        0);
+    ASSERT_EQ(run({"--dir", dir, "--days", "0.5", "--end", QString::number(now - 3600), "--append"},
+                  AMPELIO_SEED)
+                  .exitCode,
+              0);
+
+    const Result text = run({"--report"});
+    ASSERT_EQ(text.exitCode, 0) << qPrintable(text.err);
+    const Result json = run({"--json", "--report"});
+    ASSERT_EQ(json.exitCode, 0) << qPrintable(json.err);
+    QJsonParseError error;
+    const QJsonObject report = QJsonDocument::fromJson(json.out.toUtf8(), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << qPrintable(json.out);
+
+    // The text's sections: title -> its lines "label value", each label padded to 26.
+    QHash<QString, QStringList> sections;
+    for (const QString& block : text.out.split("\n\n")) {
+        QStringList lines = block.split('\n', Qt::SkipEmptyParts);
+        if (!lines.isEmpty())
+            sections.insert(lines.takeFirst(), lines);
+    }
+    const auto line = [](const char* label, const QString& value) {
+        return QStringLiteral("  %1 %2").arg(QLatin1String(label), -26).arg(value);
+    };
+    const auto number = [](const QJsonObject& object, const char* key) {
+        return object.value(QLatin1String(key)).toDouble();
+    };
+
+    struct PeriodRow {
+        const char* label;
+        const char* key;
+        QString (*text)(double);
+    };
+    const PeriodRow periodRows[] = {
+        {"Load Cycles", "load_cycles", [](double v) { return QString::asprintf("%3.1f", v); }},
+        {"Time Charging", "time_charging_s", DateIntervalFormatter::formatDetailledRelativeTime},
+        {"Time Draining", "time_draining_s", DateIntervalFormatter::formatDetailledRelativeTime},
+        {"Average Full Charge", "average_full_charge_s",
+         DateIntervalFormatter::formatDetailledRelativeTime},
+        {"Average Full Drain", "average_full_drain_s",
+         DateIntervalFormatter::formatDetailledRelativeTime},
+        {"Batt. Watt hours", "energy_wh",
+         [](double v) { return QString::asprintf("%5.2f Wh", v); }},
+    };
+    const QStringList periods = {"Overall", "Last Month", "Last Week", "Last 24 hours"};
+    const QStringList keys = {"overall", "last_month", "last_week", "last_24_hours"};
+    const QJsonObject periodsJson = report.value("periods").toObject();
+    ASSERT_EQ(periodsJson.keys().size(), 4);
+    for (qsizetype k = 0; k < periods.size(); ++k) {
+        const QJsonObject period = periodsJson.value(keys[k]).toObject();
+        QStringList expected;
+        for (const PeriodRow& row : periodRows)
+            expected.append(line(row.label, period.contains(QLatin1String(row.key))
+                                                ? row.text(number(period, row.key))
+                                                : QString()));
+        EXPECT_EQ(sections.value(periods[k]), expected) << qPrintable(periods[k]);
+    }
+    EXPECT_GT(number(periodsJson.value("last_week").toObject(), "load_cycles"),
+              number(periodsJson.value("last_24_hours").toObject(), "load_cycles"))
+        << "the periods differ";
+
+    struct HardwareRow {
+        const char* label;
+        const char* key;
+        const char* format;
+    };
+    const HardwareRow hardwareRows[] = {
+        {"Voltage", "voltage_v", "%2.2f V"},
+        {"Current Capacity", "current_capacity_mah", "%4.0f mAh"},
+        {"Max Capacity", "max_capacity_mah", "%4.0f mAh"},
+        {"Design Capacity", "design_capacity_mah", "%4.0f mAh"},
+        {"Charge", "charge_percent", "%2.2f%%"},
+        {"Health", "health_percent", "%2.2f%%"},
+        {"conn. Charger Capacity", "charger_capacity_ma", "%4.0f mA"},
+        {"Flow to Battery", "flow_to_battery_ma", "%4.0f mA"},
+        {"Flow from Battery", "flow_from_battery_ma", "%4.0f mA"},
+        {"Current Power Use", "power_use_ma", "%4.0f mA"},
+        {"Current Power Use", "power_use_w", "%2.2f W"},
+        {"Boot Voltage", "boot_voltage_v", "%2.2f V"},
+        {"Cycle Count", "cycle_count", "%2.0f cycles"},
+        {"Temperature", "temperature_c", "%2.1f C"},
+    };
+    const QJsonObject hardware = report.value("hardware").toObject();
+    QStringList expected;
+    qsizetype known = 0;
+    for (const HardwareRow& row : hardwareRows) {
+        if (!hardware.contains(QLatin1String(row.key)))
+            continue;
+        ++known;
+        EXPECT_TRUE(hardware.value(QLatin1String(row.key)).isDouble()) << row.key;
+        expected.append(line(row.label, QString::asprintf(row.format, number(hardware, row.key))));
+    }
+    EXPECT_EQ(known, hardware.size()) << "no key outside the text report";
+    EXPECT_GE(known, 8);
+    EXPECT_EQ(sections.value("Battery Hardware Report"), expected) << qPrintable(text.out);
+    EXPECT_FALSE(hardware.contains("temperature_c")) << "the battery reports no temperature";
+    EXPECT_FALSE(hardware.contains("boot_voltage_v"));
+    EXPECT_EQ(number(hardware, "cycle_count"), 321);
+    EXPECT_EQ(number(hardware, "voltage_v"), 3.85);
+    EXPECT_EQ(number(hardware, "flow_from_battery_ma"), 400);
+    EXPECT_TRUE(
+        text.out.endsWith("\nPower source: " + report.value("power_source").toString() + "\n"));
 }

@@ -7,6 +7,8 @@
 #include "UIDeviceHardware.h"
 #include "UserDefaults.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -122,4 +124,33 @@ TEST_F(StatisticsReportTest, TextListsEverySection) {
                                "Battery Hardware Report\n"})
         EXPECT_TRUE(text.contains(header)) << header;
     EXPECT_TRUE(text.contains(QRegularExpression("  Voltage +3.85 V\n")));
+}
+
+TEST_F(StatisticsReportTest, JsonHoldsTheNumbersBehindTheTextsAndLeavesUnknownsOut) {
+    battery->table = {{PowerSource::MaxCapacity, 100},
+                      {PowerSource::CurrentCapacity, 87},
+                      {PowerSource::InstantAmperage, 0}};
+    handler.statisticsRange().setLoadCycles(0.3f);
+    ManagedObjectContext* context = handler.managedObjectContext();
+    context->insertNewEvent(clock.now() - 3600, 0.8f, 1);
+    context->insertNewEvent(clock.now() - 1800, 0.7f, 1);
+    context->save(nullptr);
+    report.buildRows();
+    report.updateData();
+
+    const QJsonObject json = report.toJson();
+    EXPECT_EQ(json.value("hardware").toObject(), (QJsonObject{{"charge_percent", 87}}))
+        << "a percent battery has no capacities, and nothing unknown shows as -1";
+    const QJsonObject periods = json.value("periods").toObject();
+    EXPECT_EQ(periods.keys(), (QStringList{"last_24_hours", "last_month", "last_week", "overall"}));
+    const QJsonObject overall = periods.value("overall").toObject();
+    EXPECT_EQ(overall.value("load_cycles").toDouble(), 0.3) << "the float's shortest decimal";
+    EXPECT_FALSE(overall.contains("average_full_drain_s")) << "no rate yet: the text is empty";
+    const QJsonObject day = periods.value("last_24_hours").toObject();
+    EXPECT_NEAR(day.value("average_full_drain_s").toDouble(), 18000, 0.01)
+        << "a drain's time is positive";
+    EXPECT_EQ(day.value("time_draining_s").toDouble(), 1800);
+    EXPECT_FALSE(day.contains("average_full_charge_s"));
+    EXPECT_FALSE(day.contains("energy_wh")) << "no energy row without a known energy";
+    EXPECT_FALSE(QJsonDocument(json).toJson().contains("0.3000")) << "written as 0.3";
 }
