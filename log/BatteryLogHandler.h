@@ -86,7 +86,7 @@ public slots:
 private:
     void logStoreError(const StoreError& error) const;
     bool shouldDrop(const Event& previous, const Event& sample) const;
-    std::optional<Event> lastStatisticsSample(const QList<Event>& candidates);
+    std::optional<Event> lastStatisticsSample();
 
     Device& device_;
     QString documentsDirectory_;
