@@ -12,8 +12,10 @@
 #include <memory>
 
 namespace {
-// Seconds for a whole battery at a rate given in level fractions per hour.
+// Seconds for a whole battery at a rate given in level fractions per hour; empty without a rate.
 QString fullBatteryDuration(float ratePerHour) {
+    if (ratePerHour == 0.0f)
+        return QString();
     const float perSecond = ratePerHour / 3600.0f;
     return DateIntervalFormatter::formatDetailledRelativeTime(1.0 / static_cast<double>(perSecond));
 }
@@ -72,16 +74,19 @@ void StatisticsReport::updatePeriods() {
             DateIntervalFormatter::formatDetailledRelativeTime(range->raisingSecs());
         statisticsEntries_[TimeDraining][column] =
             DateIntervalFormatter::formatDetailledRelativeTime(range->fallingSecs());
-        if (range->avgFallingPerSec() != 0.0f)
-            statisticsEntries_[AverageFullDrain][column] =
-                fullBatteryDuration(range->avgFallingPerSec());
-        if (range->avgRaisingPerSec() != 0.0f)
-            statisticsEntries_[AverageFullCharge][column] =
-                fullBatteryDuration(range->avgRaisingPerSec());
+        // Every cell is written on every update: a figure that became unknown (the totals were
+        // reset, the period emptied, the energy is no longer reported) must not keep its old text.
+        statisticsEntries_[AverageFullDrain][column] =
+            fullBatteryDuration(range->avgFallingPerSec());
+        statisticsEntries_[AverageFullCharge][column] =
+            fullBatteryDuration(range->avgRaisingPerSec());
         // The energy row exists only when the energy was known when the rows were built.
-        if (energy && statisticsEntries_.size() > WattHours)
-            statisticsEntries_[WattHours][column] = QString::asprintf(
-                "%5.2f Wh", *energy * static_cast<double>(range->loadCycles()) / 1000.0);
+        if (statisticsEntries_.size() > WattHours)
+            statisticsEntries_[WattHours][column] =
+                energy
+                    ? QString::asprintf("%5.2f Wh",
+                                        *energy * static_cast<double>(range->loadCycles()) / 1000.0)
+                    : QString();
     }
 }
 
@@ -105,10 +110,10 @@ void StatisticsReport::rebuildHardware() {
 
     if (available(voltage))
         add("Voltage", QString::asprintf("%2.2f V", static_cast<double>(voltage / 1000.0f)));
-    if (inMilliampHours) {
+    if (inMilliampHours && available(current))
         add("Current Capacity", QString::asprintf("%4.0f mAh", static_cast<double>(current)));
+    if (inMilliampHours)
         add("Max Capacity", QString::asprintf("%4.0f mAh", static_cast<double>(max)));
-    }
     if (available(design))
         add("Design Capacity", QString::asprintf("%4.0f mAh", static_cast<double>(design)));
     // Rows whose inputs are missing are left out rather than shown with meaningless values.
