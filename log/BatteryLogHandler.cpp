@@ -229,29 +229,22 @@ void BatteryLogHandler::readStatisticsData() {
     if (last.size() != 1)
         qInfo("Warning - Retrieved %d possible last elements while loading statistics instead of 1",
               static_cast<int>(last.size()));
-    if (const auto previous = lastStatisticsSample(last))
+    if (const auto previous = lastStatisticsSample())
         statisticsRange_->setLastEvent(*previous);
 }
 
-// The running totals only ever take levels of 0..1 in time order. Continuing from a record
-// with an unknown level (-1) or one dated in the future would turn the first step after a
-// restart into a huge charging rate that stays in the saved totals, so the newest usable
-// record before now serves instead.
-std::optional<Event> BatteryLogHandler::lastStatisticsSample(const QList<Event>& candidates) {
-    const double now = getFromDate();
-    const auto usable = [now](const Event& e) {
-        return e.creationDate <= now && e.batteryLevel >= 0.0f && e.batteryLevel <= 1.0f;
-    };
-    for (const Event& e : candidates) {
-        if (usable(e))
-            return e;
-    }
+// The totals continue from the sample they took last. The newest record by date is not always
+// that one: a record with an unknown level (-1) never reached the totals, and after the clock
+// was set back the newest date belongs to a sample taken before older-dated ones. Continuing
+// from such a record would count an interval twice or invent a step, and the saved totals
+// would keep it; so the last usable record in the order taken serves.
+std::optional<Event> BatteryLogHandler::lastStatisticsSample() {
     ManagedObjectContext* context = managedObjectContext();
-    if (!context || candidates.isEmpty())
+    if (!context)
         return std::nullopt;
     constexpr int SearchLimit = 200;
-    for (const Event& e : context->executeFetchRequest({std::nullopt, now, false, SearchLimit})) {
-        if (usable(e))
+    for (const Event& e : context->savedLastTaken(SearchLimit)) {
+        if (e.batteryLevel >= 0.0f && e.batteryLevel <= 1.0f)
             return e;
     }
     return std::nullopt;

@@ -90,7 +90,7 @@ public slots:
 
 private:
     void logStoreError(const StoreError& error) const;
-    std::optional<Event> lastStatisticsSample(const QList<Event>& candidates);
+    std::optional<Event> lastStatisticsSample();
 
     Device& device_;
     QString documentsDirectory_;

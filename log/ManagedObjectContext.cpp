@@ -125,3 +125,7 @@ QList<Event> ManagedObjectContext::savedNewerThan(const Event& anchor, int limit
 qint64 ManagedObjectContext::savedPositionOf(const Event& event) {
     return store_.mainConnection().positionOf(event);
 }
+
+QList<Event> ManagedObjectContext::savedLastTaken(int limit) {
+    return store_.mainConnection().lastTaken(limit);
+}

@@ -44,6 +44,8 @@ public:
     QList<Event> savedOlderThan(const Event& anchor, int limit);
     QList<Event> savedNewerThan(const Event& anchor, int limit);
     qint64 savedPositionOf(const Event& event);
+    // Saved records in the reverse of the order they were written.
+    QList<Event> savedLastTaken(int limit);
 
     void lock() { mutex_.lock(); }
     void unlock() { mutex_.unlock(); }

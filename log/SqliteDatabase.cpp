@@ -16,6 +16,7 @@ enum StatementIndex {
     OlderStatement,
     NewerStatement,
     PositionStatement,
+    LastTakenStatement,
 };
 
 #define EVENT_COLUMNS "SELECT id, creation_date, battery_level, battery_state FROM events "
@@ -195,6 +196,15 @@ QList<Event> SqliteDatabase::keyset(int index, const char* sql, const Event& anc
     sqlite3_bind_double(stmt, 1, anchor.creationDate);
     sqlite3_bind_int64(stmt, 2, anchor.objectId);
     sqlite3_bind_int(stmt, 3, limit);
+    return collect(stmt, db_);
+}
+
+QList<Event> SqliteDatabase::lastTaken(int limit) {
+    sqlite3_stmt* stmt = statement(LastTakenStatement, EVENT_COLUMNS "ORDER BY id DESC LIMIT ?1");
+    if (!stmt)
+        return {};
+    StatementReset reset{stmt};
+    sqlite3_bind_int(stmt, 1, limit);
     return collect(stmt, db_);
 }
 

@@ -30,6 +30,8 @@ private:
     std::optional<QString> readText(const QString& dir, const char* file) const;
     void addCapacities(const QString& dir, Properties& table) const;
     void addElectricals(const QString& dir, BatteryState state, Properties& table) const;
+    // The current of an online adapter that reports it, in mA at the battery's voltage.
+    std::optional<double> adapterMilliamps(std::optional<double> batteryMicrovolts) const;
 
     QString supplyDirectory_;
     mutable std::mutex warnedMutex_;

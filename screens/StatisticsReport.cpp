@@ -92,6 +92,10 @@ void StatisticsReport::updatePeriods() {
         set(LoadCycles, QString::asprintf("%3.1f", cycles), "load_cycles", cycles);
         set(TimeCharging, duration(range->raisingSecs()), "time_charging_s", range->raisingSecs());
         set(TimeDraining, duration(range->fallingSecs()), "time_draining_s", range->fallingSecs());
+        // Every cell is written on every update: a figure that became unknown (the totals were
+        // reset, the period emptied, the energy is no longer reported) must not keep its old text.
+        statisticsEntries_[AverageFullCharge][column].clear();
+        statisticsEntries_[AverageFullDrain][column].clear();
         if (range->avgRaisingPerSec() != 0.0f) {
             const double seconds = fullBatterySeconds(range->avgRaisingPerSec());
             set(AverageFullCharge, duration(seconds), "average_full_charge_s", std::abs(seconds));
@@ -101,9 +105,12 @@ void StatisticsReport::updatePeriods() {
             set(AverageFullDrain, duration(seconds), "average_full_drain_s", std::abs(seconds));
         }
         // The energy row exists only when the energy was known when the rows were built.
-        if (energy && statisticsEntries_.size() > WattHours) {
-            const double wattHours = *energy * cycles / 1000.0;
-            set(WattHours, QString::asprintf("%5.2f Wh", wattHours), "energy_wh", wattHours);
+        if (statisticsEntries_.size() > WattHours) {
+            statisticsEntries_[WattHours][column].clear();
+            if (energy) {
+                const double wattHours = *energy * cycles / 1000.0;
+                set(WattHours, QString::asprintf("%5.2f Wh", wattHours), "energy_wh", wattHours);
+            }
         }
     }
 }
@@ -131,10 +138,10 @@ void StatisticsReport::rebuildHardware() {
 
     if (available(voltage))
         add("Voltage", "%2.2f V", "voltage_v", voltage / 1000.0f);
-    if (inMilliampHours) {
+    if (inMilliampHours && available(current))
         add("Current Capacity", "%4.0f mAh", "current_capacity_mah", current);
+    if (inMilliampHours)
         add("Max Capacity", "%4.0f mAh", "max_capacity_mah", max);
-    }
     if (available(design))
         add("Design Capacity", "%4.0f mAh", "design_capacity_mah", design);
     // Rows whose inputs are missing are left out rather than shown with meaningless values.

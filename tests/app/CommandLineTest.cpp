@@ -1,5 +1,7 @@
 // Runs the real executable against a sysfs-format battery and watches what it logs.
 #include "DateIntervalFormatter.h"
+#include "EventStore.h"
+#include "ManagedObjectContext.h"
 #include "TestSupport.h"
 
 #include <QDateTime>
@@ -15,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 
 namespace {
 class CommandLineTest : public ::testing::Test {
@@ -159,18 +162,79 @@ TEST_F(CommandLineTest, DamagedStoreIsReportedAndKept) {
     EXPECT_EQ(file.readAll(), garbage);
 }
 
-TEST_F(CommandLineTest, ScreenshotsRenderEveryTabAtTheScreenSize) {
+namespace {
+// Rows of one column whose pixel is the curve's dark grey (not the white ground, the light grid
+// lines or a coloured badge).
+QList<int> curveRows(const QImage& image, int x, int top, int bottom) {
+    QList<int> rows;
+    for (int y = top; y < bottom; ++y) {
+        const QColor c = image.pixelColor(x, y);
+        const bool grey = std::abs(c.red() - c.green()) < 12 && std::abs(c.green() - c.blue()) < 12;
+        if (grey && c.value() > 40 && c.value() < 170)
+            rows.append(y);
+    }
+    return rows;
+}
+
+// Whether the tab bar is drawn along the bottom, with the given one of its three tabs lit.
+bool tabBarShows(const QImage& image, int selected) {
+    const int top = image.height() - 49;
+    int dark = 0;
+    for (int x = 0; x < image.width(); x += 4)
+        dark += image.pixelColor(x, image.height() - 2).value() < 40 ? 1 : 0;
+    if (dark < image.width() / 4 * 9 / 10)
+        return false;
+    const int third = image.width() / 3;
+    for (int tab = 0; tab < 3; ++tab) {
+        int lit = 0;
+        for (int y = top; y < image.height(); ++y)
+            for (int x = tab * third; x < (tab + 1) * third; ++x) {
+                const QColor c = image.pixelColor(x, y);
+                lit += c.blue() > 200 && c.red() < 140 ? 1 : 0;
+            }
+        if ((lit > 20) != (tab == selected))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+TEST_F(CommandLineTest, ScreenshotsShowTheCurveAndTheTabBarOnEveryTab) {
+    setBattery("Discharging", 50);
+    {
+        // Two days at half charge: a flat curve at one known height.
+        QDir().mkpath(data() + "/Ampelio");
+        EventStore store(data() + "/Ampelio/Locations.sqlite");
+        ManagedObjectContext context(store);
+        const double now = QDateTime::currentSecsSinceEpoch();
+        for (int i = 288; i >= 1; --i)
+            context.insertNewEvent(now - 600.0 * i, 0.5f, 1);
+        ASSERT_TRUE(context.save(nullptr));
+    }
     QProcess app;
     app.setProcessEnvironment(environment());
     const QString dir = root.filePath("shots");
     app.start(AMPELIO_BINARY, {"--screenshot", dir});
     ASSERT_TRUE(app.waitForFinished(30000));
     EXPECT_EQ(app.exitCode(), 0) << app.readAllStandardError().constData();
-    for (const char* tab : {"graph", "history", "statistics"}) {
-        const QImage image(dir + "/" + tab + ".png");
-        EXPECT_EQ(image.size(), QSize(320, 480)) << tab;
+    const char* const tabs[] = {"graph", "history", "statistics"};
+    for (int tab = 0; tab < 3; ++tab) {
+        const QImage image(dir + "/" + tabs[tab] + ".png");
+        ASSERT_EQ(image.size(), QSize(320, 480)) << tabs[tab];
+        EXPECT_TRUE(tabBarShows(image, tab)) << tabs[tab];
     }
-    EXPECT_TRUE(QFile::exists(data() + "/Ampelio/Locations.sqlite")) << "the launch took a sample";
+
+    // Level 0.5 lies halfway up the graph (the 50 % line, at y 219.5 below the status strip):
+    // the curve runs along it from the left edge to now, and only there.
+    const QImage graph(dir + "/graph.png");
+    for (int x : {30, 90, 185}) {
+        const QList<int> rows = curveRows(graph, x, 40, 340);
+        ASSERT_FALSE(rows.isEmpty()) << "no curve at x " << x;
+        EXPECT_GE(rows.first(), 210) << "x " << x;
+        EXPECT_LE(rows.last(), 229) << "x " << x;
+        EXPECT_GE(rows.size(), 3) << "x " << x;
+    }
+    EXPECT_TRUE(curveRows(graph, 260, 40, 340).isEmpty()) << "nothing is drawn in the future";
 }
 
 TEST_F(CommandLineTest, ReportPrintsTheTablesAndRejectsUnknownOptions) {

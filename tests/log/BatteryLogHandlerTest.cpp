@@ -118,6 +118,17 @@ TEST_F(BatteryLogHandlerTest, PrefersTheAccurateLevelAndFallsBackToThePlatformLe
         << "an unknown level is stored as -1";
 }
 
+TEST_F(BatteryLogHandlerTest, OverfullReadingsAreStoredAsFullUpTo120Percent) {
+    battery->setCharge(4800, 4000);
+    ASSERT_TRUE(sample(0.97f, BatteryStateCharging));
+    EXPECT_FLOAT_EQ(handler->getArrayFrom(-1, 30).first().batteryLevel, 1.0f);
+    battery->setCharge(4804, 4000);
+    clock.advance(60);
+    ASSERT_TRUE(sample(0.97f, BatteryStateUnplugged));
+    EXPECT_FLOAT_EQ(handler->getArrayFrom(-1, 30).first().batteryLevel, 0.97f)
+        << "above 120 % the platform's own level is stored";
+}
+
 TEST_F(BatteryLogHandlerTest, RecordFromTheFutureDisablesTheDropRule) {
     store(-3600, 0.5f); // an hour ahead, after a clock change
     store(600, 0.5f);
