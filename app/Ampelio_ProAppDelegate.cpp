@@ -49,15 +49,8 @@ void Ampelio_ProAppDelegate::attach(ApplicationLifecycle& lifecycle) {
 
 bool Ampelio_ProAppDelegate::didFinishLaunchingWithOptions() {
     AnalyticsHooks::installUncaughtExceptionHandler();
-<<<<<<< HEAD
-    AnalyticsHooks::startSession();
-    batteryLogHandler_->startMonitoring();
-=======
     AnalyticsHooks::startSession(defaults_);
-    batteryLogHandler_ =
-        std::make_unique<BatteryLogHandler>(device_, documentsDirectory_, defaults_);
-    handOverToScreens();
->>>>>>> issue16
+    batteryLogHandler_->startMonitoring();
     AnalyticsHooks::attachScreens(history_, statistics_);
     batteryLogHandler_->setRange(LogRangeSeconds);
     if (window_)
