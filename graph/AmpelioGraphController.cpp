@@ -40,18 +40,15 @@ AmpelioGraphController::AmpelioGraphController(QObject* parent)
     stateChangeBadges_.append(states);
 }
 
-AmpelioGraphController::~AmpelioGraphController() {
-    // The tile threads call back into this object; they must end before its members do.
-    ScrollingGraphViewController::viewDidUnload();
-}
-
 void AmpelioGraphController::setBatteryLogHandler(BatteryLogHandler* handler) {
+    if (batteryLogHandler_)
+        disconnect(this, &AmpelioGraphController::visibleRangeChanged, batteryLogHandler_, nullptr);
     batteryLogHandler_ = handler;
     EventStore* store = handler ? handler->persistentStoreCoordinator() : nullptr;
-    {
-        const std::lock_guard lock(storePathMutex_);
-        storePath_ = store && store->hasStore() ? store->path() : QString();
-    }
+    storePath_ = store && store->hasStore() ? store->path() : QString();
+    if (handler)
+        connect(this, &AmpelioGraphController::visibleRangeChanged, handler,
+                &BatteryLogHandler::setVisibleRange);
     if (handler)
         DataChangedForwarder::add(*handler, this, [this](int index) { dataChanged(index); });
     // A window may show the view before the log exists: the labels and the log then learn of
@@ -132,8 +129,9 @@ void AmpelioGraphController::scrollViewDidScroll(ScrollView* scroll) {
         left = r * (o - p) / c;
         right = span + left;
     }
-    if (batteryLogHandler_)
-        batteryLogHandler_->setVisibleRange(static_cast<int>(left), static_cast<int>(right));
+    visibleBeginAge_ = static_cast<int>(left);
+    visibleEndAge_ = static_cast<int>(right);
+    emit visibleRangeChanged(visibleBeginAge_, visibleEndAge_);
     if (decorationsView_)
         decorationsView_->updateTimeLabels();
 }
@@ -142,23 +140,20 @@ std::optional<bool> AmpelioGraphController::xAxisReversed() const {
     return batteryLogHandler_ ? batteryLogHandler_->xAxisIsReversed() : false;
 }
 
-// On a tile thread: a read context of its own, never the log's main context.
-GraphData AmpelioGraphController::dataFromX(float fromSecs, float toSecs) const {
-    GraphData data;
-    QString path;
-    {
-        const std::lock_guard lock(storePathMutex_);
-        path = storePath_;
-    }
-    if (path.isEmpty())
+GraphFetch AmpelioGraphController::dataFetch() const {
+    return [path = storePath_](float fromSecs, float toSecs, int) {
+        GraphData data;
+        if (path.isEmpty())
+            return data;
+        // On a tile thread: a read context of its own, never the log's main context.
+        ReadContext context(path);
+        const double later = Clock::now() + static_cast<double>(std::max(fromSecs, toSecs));
+        const double earlier = Clock::now() + static_cast<double>(std::min(fromSecs, toSecs));
+        appendEvents(data, context.executeFetchRequest({std::nullopt, earlier, false, 1}));
+        appendEvents(data, context.executeFetchRequest({earlier, later, true, fetchLimit}));
+        appendEvents(data, context.executeFetchRequest({later, std::nullopt, true, 1}));
         return data;
-    ReadContext context(path);
-    const double later = Clock::now() + static_cast<double>(std::max(fromSecs, toSecs));
-    const double earlier = Clock::now() + static_cast<double>(std::min(fromSecs, toSecs));
-    appendEvents(data, context.executeFetchRequest({std::nullopt, earlier, false, 1}));
-    appendEvents(data, context.executeFetchRequest({earlier, later, true, fetchLimit}));
-    appendEvents(data, context.executeFetchRequest({later, std::nullopt, true, 1}));
-    return data;
+    };
 }
 
 void AmpelioGraphController::objectSelected(const GraphDataObjectPtr& object,

@@ -1,13 +1,12 @@
 #include "GraphTileRenderer.h"
 
-#include "GraphDelegate.h"
-
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace {
 // The platform's stroke defaults: butt caps, mitre joins with a limit of 10 beyond which the
@@ -25,43 +24,42 @@ std::optional<double> badgeValue(const QVariant& value) {
 }
 } // namespace
 
-GraphTileRenderer::GraphTileRenderer(const GraphCoordinates& coordinates)
-    : coordinates_(coordinates) {}
+GraphTileRenderer::GraphTileRenderer(const GraphCoordinates& coordinates, GraphFetch fetch)
+    : coordinates_(coordinates), fetch_(std::move(fetch)) {}
 
 void GraphTileRenderer::draw(QPainter& painter) const {
     const GraphGeometry& g = coordinates_.geometry();
-    if (!(g.width > 0) || !(g.xRange > 0))
-        return; // no scale to map time with
+    if (!(g.width > 0) || !(g.xRange > 0) || !fetch_)
+        return; // no scale to map time with, or nothing to draw
     const QRectF clip = painter.clipBoundingRect();
     const float toSecs =
         g.pixelsToOriginSecs(static_cast<float>(clip.x() + clip.width()) + tileOverlap);
     const float fromSecs = g.pixelsToOriginSecs(static_cast<float>(clip.x()) - tileOverlap);
-    const GraphData data = coordinates_.source().dataFromX(fromSecs, toSecs);
+    const int columns = static_cast<int>(std::ceil(clip.width() + 2 * tileOverlap));
+    const GraphData data = fetch_(fromSecs, toSecs, columns);
     if (data.isEmpty()) {
         qInfo("No record in dataSource\n\n");
         return;
     }
-    const QStringList keys = coordinates_.source().yKeys();
-    for (const QString& key : keys) {
-        drawSeries(painter, data, key);
-        drawBadges(painter, data, keys.first());
+    const QList<GraphSeriesStyle>& series = coordinates_.style().series;
+    for (const GraphSeriesStyle& s : series) {
+        drawSeries(painter, data, s);
+        drawBadges(painter, data, series.first().key);
     }
     drawTicks(painter, fromSecs, toSecs);
 }
 
 void GraphTileRenderer::drawSeries(QPainter& painter, const GraphData& data,
-                                   const QString& key) const {
-    const GraphDelegate& source = coordinates_.source();
-    const QColor color = source.lineColor(key).value_or(QColor::fromRgbF(0.3f, 0.3f, 0.3f, 0.7f));
-    const bool bars = source.lineType(key) == 1;
+                                   const GraphSeriesStyle& series) const {
+    const QColor& color = series.color;
+    const bool bars = series.bars;
     QList<QPointF> points;
     points.reserve(data.size());
     for (const GraphDataObjectPtr& object : data) {
-        const float y = coordinates_.getYCord(*object, key);
+        const float y = coordinates_.getYCord(*object, series.key);
         points.append(QPointF(coordinates_.getXCord(*object), y));
     }
-    // The last width set before the stroke wins, so dotted lines are always 5 wide.
-    const float width = bars ? source.lineSize(key).value_or(4.0f) : 5.0f;
+    const float width = series.lineWidth;
 
     // The series is one path stroked once, so where its parts overlap the translucent colour
     // must not build up. Drawing the parts opaque into a mask and laying the mask down once
@@ -119,10 +117,10 @@ void GraphTileRenderer::drawDottedLine(QPainter& painter, const QList<QPointF>& 
 
 void GraphTileRenderer::drawBadges(QPainter& painter, const GraphData& data,
                                    const QString& key) const {
-    const std::optional<StateBadgeTable> table = coordinates_.source().stateChangeNewStateBadge();
-    if (!table || table->isEmpty())
+    const std::optional<StateBadges>& table = coordinates_.style().badges;
+    if (!table)
         return;
-    const StateBadges& badges = table->first();
+    const StateBadges& badges = *table;
     std::optional<double> previous;
     bool first = true;
     for (const GraphDataObjectPtr& object : data) {

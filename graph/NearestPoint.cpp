@@ -1,7 +1,6 @@
 #include "NearestPoint.h"
 
 #include "GraphCoordinates.h"
-#include "GraphDelegate.h"
 
 #include <cmath>
 
@@ -10,7 +9,8 @@ std::optional<NearestPoint> findNearestPoint(const GraphCoordinates& coordinates
                                              double radius) {
     std::optional<NearestPoint> best;
     double bestDistance = std::ldexp(1.0, 63);
-    for (const QString& key : coordinates.source().yKeys()) {
+    for (const GraphSeriesStyle& series : coordinates.style().series) {
+        const QString& key = series.key;
         for (qsizetype j = 0; j < data.size(); ++j) {
             const double x = coordinates.getXCord(*data[j]);
             const double y = coordinates.getYCord(*data[j], key);

@@ -117,13 +117,19 @@ TEST_F(AmpelioGraphControllerTest, EveryScrollReportsTheVisibleWindow) {
     EXPECT_TRUE(handler->fromDateIsNow());
 
     ScrollView* scroll = controller->scrollView();
+    QSignalSpy announced(controller.get(), &AmpelioGraphController::visibleRangeChanged);
     scroll->setContentOffset(QPointF(116480 - 320, 0));
     EXPECT_EQ(handler->visibleBeginDate(), 140400);
     EXPECT_EQ(handler->visibleEndDate(), 54000);
+    ASSERT_EQ(announced.size(), 1);
+    EXPECT_EQ(announced.first(), (QVariantList{140400, 54000}));
+    EXPECT_EQ(controller->visibleBeginAge(), 140400);
+    EXPECT_EQ(controller->visibleEndAge(), 54000);
 
     controller->setAmZooming(true); // folding a zoom in: not reported
     scroll->setContentOffset(QPointF(1000, 0));
     EXPECT_EQ(handler->visibleBeginDate(), 140400);
+    EXPECT_EQ(announced.size(), 1);
     controller->setAmZooming(false);
 }
 
@@ -226,16 +232,16 @@ TEST_F(AmpelioGraphControllerTest, TileThreadsNeverTouchTheMainContext) {
     controller->graphView()->setNeedsDisplay();
     controller->graphView()->repaint();
     EXPECT_TRUE(idle.wait(5000));
-    const QFuture<GraphData> recent =
-        QtConcurrent::run([this] { return controller->dataFromX(-60, 0); });
+    const GraphFetch fetch = controller->dataFetch();
+    const QFuture<GraphData> recent = QtConcurrent::run([fetch] { return fetch(-60, 0, 0); });
     EXPECT_EQ(dates(recent.result()), QList<double>{now() - 86400 + 199 * 400});
     context->unlock();
     context->save(nullptr);
 
     // Writers and tile threads at once.
-    QFuture<void> readers = QtConcurrent::run([this] {
+    QFuture<void> readers = QtConcurrent::run([this, fetch] {
         for (int i = 0; i < 200; ++i) {
-            const QList<double> got = dates(controller->dataFromX(-86400, 0));
+            const QList<double> got = dates(fetch(-86400, 0, 0));
             ASSERT_TRUE(std::is_sorted(got.begin(), got.end()));
         }
     });

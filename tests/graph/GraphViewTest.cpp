@@ -117,9 +117,10 @@ TEST_F(GraphViewTest, EmptyWindowLogsAndLeavesTheTileEmpty) {
 
 TEST_F(GraphViewTest, TileAsksForItsOwnWindowPlusTwelvePointsEachSide) {
     renderTile(QRectF(2816, 0, 256, 411));
-    ASSERT_EQ(source.windows.size(), 1u);
-    EXPECT_FLOAT_EQ(source.windows[0].first, view.pixelsToOriginSecs(2816 - 12));
-    EXPECT_FLOAT_EQ(source.windows[0].second, view.pixelsToOriginSecs(2816 + 256 + 12));
+    const auto windows = source.windows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_FLOAT_EQ(windows[0].first, view.pixelsToOriginSecs(2816 - 12));
+    EXPECT_FLOAT_EQ(windows[0].second, view.pixelsToOriginSecs(2816 + 256 + 12));
 }
 
 TEST_F(GraphViewTest, SingleObjectDrawsOnlyItsDot) {
@@ -208,7 +209,7 @@ TEST_F(GraphViewTest, DayTicksAtHalfZoomSitAtWholeDaysInEveryTile) {
 
 TEST_F(GraphViewTest, SingleTapSelectsTheNearestPointWithinFiftyPoints) {
     TapLog taps;
-    view.setDelegate(&taps);
+    taps.listen(view);
     source.add(kNow - 27000, 0.5f); // (2980, 199.5)
     source.add(kNow - 21600, 0.5f); // (3000, 199.5)
     view.touchesEnded({Touch{QPointF(2995, 199.5), 1}}, 1);
@@ -246,7 +247,7 @@ TEST_F(GraphViewTest, GraphWithoutATimeScaleDrawsNothing) {
     source.range = 0;
     source.add(kNow - 27000, 0.5f);
     const QImage tile = renderTile(QRectF(2944, 0, 256, 411));
-    EXPECT_TRUE(source.windows.empty());
+    EXPECT_TRUE(source.windows().empty());
     EXPECT_EQ(tile, [&] {
         QImage empty(tile.size(), tile.format());
         empty.fill(Qt::transparent);
