@@ -141,7 +141,7 @@ TEST_F(AmpelioGraphControllerTest, TheTimeLabelsSitOverTheBackgroundUnderTheGrap
     EXPECT_EQ(labels->geometry(), QRect(0, 0, 320, 416));
     const QObjectList children = root->children();
     EXPECT_LT(children.indexOf(labels), children.indexOf(controller->scrollView()));
-    EXPECT_EQ(labels->lastNHoursLabel()->text(), QStringLiteral("Last 1 days"));
+    EXPECT_EQ(labels->lastNHoursLabel()->text(), QStringLiteral("Last 1 day"));
 }
 
 TEST_F(AmpelioGraphControllerTest, ANewSampleRedrawsTheGraphAndTheLabels) {
@@ -153,9 +153,9 @@ TEST_F(AmpelioGraphControllerTest, ANewSampleRedrawsTheGraphAndTheLabels) {
     battery->currentState = BatteryStateUnplugged;
     handler->addEvent();
     EXPECT_GT(controller->graphView()->tiledLayer().generation(), generation);
-    EXPECT_EQ(controller->decorationsView()->rangeLabel()->text(), QStringLiteral("1 days"));
+    EXPECT_EQ(controller->decorationsView()->rangeLabel()->text(), QStringLiteral("1 day"));
     EXPECT_EQ(controller->decorationsView()->lastNHoursLabel()->text(),
-              QStringLiteral("Last 1 days"));
+              QStringLiteral("Last 1 day"));
 }
 
 TEST_F(AmpelioGraphControllerTest, ALogOutlivingTheScreenNoLongerCallsIt) {
