@@ -4,6 +4,18 @@
 #include "SqliteDatabase.h"
 
 #include <algorithm>
+#include <limits>
+#include <optional>
+
+namespace {
+// Pending records sort after saved ones of the same date and in the order they were inserted
+// (their temporary ids count down), as they will once saved.
+std::pair<double, qint64> orderKey(const Event& e) {
+    return std::pair(e.creationDate, e.objectId < 0
+                                         ? std::numeric_limits<qint64>::max() / 2 - e.objectId
+                                         : e.objectId);
+}
+} // namespace
 
 ManagedObjectContext::ManagedObjectContext(EventStore& store, QObject* parent)
     : QObject(parent), store_(store) {}
@@ -83,19 +95,48 @@ QList<Event> ManagedObjectContext::applyPending(QList<Event> events,
             (!request.before || e.creationDate < *request.before))
             events.append(e);
     }
-    // Pending records sort after saved ones of the same date and in the order they were
-    // inserted (their temporary ids count down), as they will once saved.
-    const auto key = [](const Event& e) {
-        return std::pair(e.creationDate, e.objectId < 0
-                                             ? std::numeric_limits<qint64>::max() / 2 - e.objectId
-                                             : e.objectId);
-    };
     std::stable_sort(events.begin(), events.end(), [&](const Event& a, const Event& b) {
-        return request.ascending ? key(a) < key(b) : key(b) < key(a);
+        return request.ascending ? orderKey(a) < orderKey(b) : orderKey(b) < orderKey(a);
     });
     if (request.limit > 0 && events.size() > request.limit)
         events.resize(request.limit);
     return events;
+}
+
+bool ManagedObjectContext::forEachBetween(double after, double before,
+                                          const std::function<bool(const Event&)>& visitor) {
+    SqliteDatabase& db = store_.mainConnection();
+    if (!db.isOpen())
+        return false;
+    const std::lock_guard lock(mutex_);
+    QList<Event> inserts;
+    for (const Event& e : pendingInserts_) {
+        if (e.creationDate > after && e.creationDate < before)
+            inserts.append(e);
+    }
+    std::stable_sort(inserts.begin(), inserts.end(),
+                     [](const Event& a, const Event& b) { return orderKey(a) < orderKey(b); });
+    auto next = inserts.cbegin();
+    bool more = true;
+    // Pending inserts are merged in by date as the saved rows stream past.
+    const auto insertsBefore = [&](const std::optional<Event>& saved) {
+        while (more && next != inserts.cend() && (!saved || orderKey(*next) < orderKey(*saved)))
+            more = visitor(*next++);
+        return more;
+    };
+    const bool read = db.forEachBetween(after, before, [&](const Event& saved) {
+        const bool deleted =
+            std::any_of(pendingDeletes_.cbegin(), pendingDeletes_.cend(),
+                        [&](const Event& d) { return d.objectId == saved.objectId; });
+        if (deleted)
+            return true;
+        if (!insertsBefore(saved))
+            return false;
+        more = visitor(saved);
+        return more;
+    });
+    insertsBefore(std::nullopt);
+    return read;
 }
 
 bool ManagedObjectContext::forEachSavedNewestFirst(

@@ -34,6 +34,10 @@ public:
     bool save(StoreError* error);
 
     QList<Event> executeFetchRequest(const FetchRequest& request);
+    // Records dated strictly between the two times, pending changes applied, oldest first and
+    // one at a time, until the visitor returns false; false when the store could not be read.
+    bool forEachBetween(double after, double before,
+                        const std::function<bool(const Event&)>& visitor);
     // Saved records only, newest first, until the visitor returns false.
     bool forEachSavedNewestFirst(const std::function<bool(const Event&)>& visitor);
     qint64 savedCount();

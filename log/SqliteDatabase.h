@@ -31,6 +31,10 @@ public:
     // Walks every record, newest first (date, then row id), until the visitor returns false.
     // Returns false when the store could not be read to the end.
     bool forEachNewestFirst(const std::function<bool(const Event&)>& visitor);
+    // Records dated strictly between the two times, oldest first (date, then row id), one at a
+    // time, so that long periods are never held in memory.
+    bool forEachBetween(double after, double before,
+                        const std::function<bool(const Event&)>& visitor);
     qint64 count();
     // Positional access in newest-first order (date, then row id), for lists over the whole log.
     QList<Event> page(qint64 offset, int limit);
@@ -45,6 +49,7 @@ public:
 
 private:
     bool exec(const char* sql, StoreError* error);
+    bool visit(sqlite3_stmt* stmt, const std::function<bool(const Event&)>& visitor);
     sqlite3_stmt* statement(int index, const char* sql);
     QList<Event> keyset(int index, const char* sql, const Event& anchor, int limit);
     StoreError lastError(int code) const;
@@ -53,5 +58,5 @@ private:
     QString path_;
     sqlite3* db_ = nullptr;
     StoreError openError_;
-    std::array<sqlite3_stmt*, 16> statements_{};
+    std::array<sqlite3_stmt*, 17> statements_{};
 };

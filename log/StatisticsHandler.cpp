@@ -1,6 +1,7 @@
 #include "StatisticsHandler.h"
 
 #include "BatteryLogHandler.h"
+#include "ManagedObjectContext.h"
 #include "StatisticsRange.h"
 
 QString StatisticsHandler::formatBatteryState(int state) {
@@ -37,9 +38,16 @@ std::unique_ptr<StatisticsRange> StatisticsHandler::getLastMonth(BatteryLogHandl
 std::unique_ptr<StatisticsRange> StatisticsHandler::getLastSeconds(int seconds,
                                                                    BatteryLogHandler& handler) {
     auto range = std::make_unique<StatisticsRange>();
-    const QList<Event> events = handler.getArrayFrom(0, seconds, false);
-    // Newest first from the query; the range needs time order.
-    for (auto it = events.crbegin(); it != events.crend(); ++it)
-        range->updateStatistics(*it);
+    ManagedObjectContext* context = handler.managedObjectContext();
+    if (!context)
+        return range;
+    // Every sample of the period, streamed oldest first: a month of dense samples is far more
+    // than the graph's window limit and must not be held in memory at once.
+    const double newer = handler.getFromDate();
+    const double older = newer - static_cast<double>(seconds);
+    context->forEachBetween(older, newer, [&](const Event& event) {
+        range->updateStatistics(event);
+        return true;
+    });
     return range;
 }
