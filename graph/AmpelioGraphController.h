@@ -56,6 +56,7 @@ public:
     void objectSelected(const GraphDataObjectPtr& object, const QPointF& location,
                         const QString& key) override;
 
+    // A window of up to this many samples is drawn whole; a denser one is thinned per column.
     static constexpr int fetchLimit = 400;
 
 signals:

@@ -32,6 +32,8 @@ void GraphTileRenderer::draw(QPainter& painter) const {
     if (!(g.width > 0) || !(g.xRange > 0) || !fetch_)
         return; // no scale to map time with, or nothing to draw
     const QRectF clip = painter.clipBoundingRect();
+    if (clip.top() > g.yValueToPixels(0, 1.0f) + 30)
+        return; // the strip under the ticks, where nothing is ever drawn: no fetch for it
     const float toSecs =
         g.pixelsToOriginSecs(static_cast<float>(clip.x() + clip.width()) + tileOverlap);
     const float fromSecs = g.pixelsToOriginSecs(static_cast<float>(clip.x()) - tileOverlap);
@@ -53,11 +55,17 @@ void GraphTileRenderer::drawSeries(QPainter& painter, const GraphData& data,
                                    const GraphSeriesStyle& series) const {
     const QColor& color = series.color;
     const bool bars = series.bars;
-    QList<QPointF> points;
-    points.reserve(data.size());
+    // An unknown value (below the plot's zero, as the log's -1) is drawn nowhere: the line
+    // breaks there instead of plunging under the plot.
+    QList<QList<QPointF>> runs(1);
     for (const GraphDataObjectPtr& object : data) {
+        if (!isDrawnValue(object->valueForKey(series.key))) {
+            if (!runs.last().isEmpty())
+                runs.append(QList<QPointF>());
+            continue;
+        }
         const float y = coordinates_.getYCord(*object, series.key);
-        points.append(QPointF(coordinates_.getXCord(*object), y));
+        runs.last().append(QPointF(coordinates_.getXCord(*object), y));
     }
     const float width = series.lineWidth;
 
@@ -79,10 +87,12 @@ void GraphTileRenderer::drawSeries(QPainter& painter, const GraphData& data,
         QColor opaque = color;
         opaque.setAlphaF(1.0f);
         parts.setPen(strokePen(opaque, width));
-        if (bars)
-            drawBars(parts, points);
-        else
-            drawDottedLine(parts, points);
+        for (const QList<QPointF>& points : runs) {
+            if (bars)
+                drawBars(parts, points);
+            else
+                drawDottedLine(parts, points);
+        }
     }
     painter.save();
     painter.setOpacity(painter.opacity() * color.alphaF());
@@ -131,7 +141,10 @@ void GraphTileRenderer::drawBadges(QPainter& painter, const GraphData& data,
                 value ? badges.imageForValue.constFind(*value) : badges.imageForValue.constEnd();
             if (image != badges.imageForValue.constEnd()) {
                 const float x = coordinates_.getXCord(*object);
-                const float y = coordinates_.getYCord(*object, key);
+                // A state change of unknown level sits on the zero line.
+                const float zero =
+                    coordinates_.geometry().yValueToPixels(0, coordinates_.style().yRange(key));
+                const float y = std::min(coordinates_.getYCord(*object, key), zero);
                 const float half = badgeSize / 2;
                 painter.drawImage(QRectF(x - half, y - half, badgeSize, badgeSize), *image);
             }

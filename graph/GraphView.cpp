@@ -1,5 +1,6 @@
 #include "GraphView.h"
 
+#include "CustomCalloutView.h"
 #include "GraphDelegate.h"
 #include "GraphTileRenderer.h"
 #include "MainScreen.h"
@@ -104,12 +105,30 @@ void GraphView::paintEvent(QPaintEvent* event) {
     const QRectF visible = visibleRegion().boundingRect();
     layer_.setVisibleRect(
         QRectF(visible.x() / sx, visible.y(), visible.width() / sx, visible.height()));
-    // Mid-zoom the cached tiles are stretched; new ones are drawn once the zoom is folded in.
-    layer_.paint(painter, exposed, boundsSize(), devicePixelRatioF(), sx == 1.0);
+    // Mid-zoom the cached tiles are stretched, and the ones missing, as a pinch outwards
+    // uncovers more of the graph, are drawn at the scale the zoom started from; the fold
+    // redraws everything at the new scale.
+    layer_.paint(painter, exposed, boundsSize(), devicePixelRatioF());
+}
+
+bool GraphView::closeCallouts(const QPointF& tap) {
+    bool onCallout = false;
+    for (CustomCalloutView* callout :
+         findChildren<CustomCalloutView*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!callout->isOpen())
+            continue;
+        onCallout = onCallout || callout->bubbleContains(tap);
+        callout->touchesEnded();
+    }
+    return onCallout;
 }
 
 void GraphView::handleSingleTap() {
     const QPointF tap = tapLocation();
+    // A finger's tap reaches the graph even over a callout (a mouse click stays with the
+    // callout): one on the callout only closes it, one elsewhere closes it and goes on.
+    if (closeCallouts(tap))
+        return;
     emit gotSingleTapAtPoint(tap);
     if (!graphDelegate_)
         return;

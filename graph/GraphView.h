@@ -77,6 +77,8 @@ protected:
 
 private:
     TiledLayer::TileRenderer tileRenderer() const;
+    // Closes the open callouts; true when the tap fell on one.
+    bool closeCallouts(const QPointF& tap);
 
     float zoomScale_ = 1.0f;
     const float pixelsBeyondNow_ = 120.0f;

@@ -12,6 +12,8 @@ std::optional<NearestPoint> findNearestPoint(const GraphCoordinates& coordinates
     for (const GraphSeriesStyle& series : coordinates.style().series) {
         const QString& key = series.key;
         for (qsizetype j = 0; j < data.size(); ++j) {
+            if (!isDrawnValue(data[j]->valueForKey(key)))
+                continue; // an unknown level is not drawn, so it cannot be tapped
             const double x = coordinates.getXCord(*data[j]);
             const double y = coordinates.getYCord(*data[j], key);
             const double d =

@@ -171,6 +171,8 @@ void ScrollingGraphViewController::scrollViewDidEndZooming(ScrollView* scroll, Z
     graphView_->clearTileCache();
     graphView_->setNeedsDisplay();
     amZooming_ = false;
+    // The offset was set while folding, when scrolls are not reported: report the final window.
+    scrollViewDidScroll(scroll);
 }
 
 float ScrollingGraphViewController::newContentOffsetX(float offsetX, float scale,

@@ -85,12 +85,15 @@ public:
 struct TapLog {
     QList<QPair<QString, QPointF>> taps;
     void listen(GraphView& view) {
-        QObject::connect(&view, &GraphView::gotSingleTapAtPoint,
-                         [this](const QPointF& p) { taps.append({"single", p}); });
-        QObject::connect(&view, &GraphView::gotDoubleTapAtPoint,
-                         [this](const QPointF& p) { taps.append({"double", p}); });
-        QObject::connect(&view, &GraphView::gotTwoFingerTapAtPoint,
-                         [this](const QPointF& p) { taps.append({"two", p}); });
+        QObject::connect(&view, &GraphView::gotSingleTapAtPoint, [this](const QPointF& p) {
+            taps.append({"single", p});
+        });
+        QObject::connect(&view, &GraphView::gotDoubleTapAtPoint, [this](const QPointF& p) {
+            taps.append({"double", p});
+        });
+        QObject::connect(&view, &GraphView::gotTwoFingerTapAtPoint, [this](const QPointF& p) {
+            taps.append({"two", p});
+        });
     }
 };
 

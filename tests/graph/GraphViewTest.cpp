@@ -254,3 +254,22 @@ TEST_F(GraphViewTest, GraphWithoutATimeScaleDrawsNothing) {
         return empty;
     }());
 }
+
+TEST_F(GraphViewTest, AnUnknownLevelBreaksTheLineInsteadOfPlunging) {
+    source.add(kNow - 27000, 0.5f);  // x 2980
+    source.add(kNow - 21600, -1.0f); // x 3000: no level known
+    source.add(kNow - 16200, 0.5f);  // x 3020
+    const QImage tile = renderTile(QRectF(2944, 0, 256, 411));
+    EXPECT_GT(alphaAt(tile, 36, 199), 128); // both known samples have their dots
+    EXPECT_GT(alphaAt(tile, 76, 199), 128);
+    EXPECT_EQ(alphaAt(tile, 46, 199), 0); // but no line runs through the gap
+    EXPECT_EQ(alphaAt(tile, 66, 199), 0);
+    EXPECT_EQ(alphaAt(tile, 56, 199), 0);
+    // Nothing under the plot, down to the time ticks.
+    EXPECT_TRUE(paintedRows(tile, 56, 210, 395).isEmpty());
+
+    // Where the unknown sample would be drawn (y 738, off the plot) nothing can be tapped.
+    view.touchesEnded({Touch{QPointF(3000, 730), 1}}, 1);
+    view.handleSingleTap();
+    EXPECT_TRUE(source.selected.empty());
+}
