@@ -97,6 +97,18 @@ struct TapLog {
     }
 };
 
+// Draws the tile with the given clip rectangle into an image of the tile's size.
+inline QImage renderTile(const GraphView& view, const QRectF& clip) {
+    QImage image(clip.size().toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(-clip.topLeft());
+    painter.setClipRect(clip);
+    view.drawLayer(painter);
+    return image;
+}
+
 inline QImage solidImage(const QColor& colour, int side = 29) {
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(colour);

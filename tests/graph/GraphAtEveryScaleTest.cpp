@@ -1,6 +1,7 @@
 #include "AmpelioGraphController.h"
 #include "CustomCalloutView.h"
 #include "EventGraphObject.h"
+#include "FakeGraphSource.h"
 #include "GraphView.h"
 #include "LogHandlerFixture.h"
 #include "MainScreen.h"
@@ -8,7 +9,6 @@
 #include "ScrollView.h"
 #include "StoreEvents.h"
 
-#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -51,16 +51,6 @@ protected:
     GraphView& graph() { return *controller->graphView(); }
     ScrollView& scroll() { return *controller->scrollView(); }
     void foldZoom(float scale) { controller->scrollViewDidEndZooming(&scroll(), &graph(), scale); }
-    QImage renderTile(const QRectF& clip) {
-        QImage image(clip.size().toSize(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.translate(-clip.topLeft());
-        painter.setClipRect(clip);
-        graph().drawLayer(painter);
-        return image;
-    }
     // The window after a 1-point scroll there and back: what the log should have been told.
     std::pair<int, int> settledWindow() {
         const QPointF at = scroll().contentOffset();
@@ -82,7 +72,7 @@ TEST_F(GraphAtEveryScaleTest, AZoomedOutYearShowsEveryCycle) {
     foldZoom(1.0f / 32);
     ASSERT_FLOAT_EQ(graph().zoomScale(), 1.0f / 32);
     const QRectF clip(1536, 0, 256, 411);
-    const QImage tile = renderTile(clip);
+    const QImage tile = renderTile(graph(), clip);
     int columnsChecked = 0;
     for (int x = 0; x < tile.width(); ++x) {
         const double from = clock.now() + graph().pixelsToOriginSecs(clip.x() + x);

@@ -20,17 +20,7 @@ protected:
 
     void SetUp() override { view.setGraphDelegate(&source); }
 
-    // Draws the tile with the given clip rectangle into an image of the tile's size.
-    QImage renderTile(const QRectF& clip) {
-        QImage image(clip.size().toSize(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.translate(-clip.topLeft());
-        painter.setClipRect(clip);
-        view.drawLayer(painter);
-        return image;
-    }
+    QImage renderTile(const QRectF& clip) { return ::renderTile(view, clip); }
 };
 
 int alphaAt(const QImage& image, int x, int y) {
