@@ -19,3 +19,7 @@ struct LargeLog {
 };
 
 LargeLog& largeLog();
+
+// Ten years of a sample every minute: 5.26 million, the densest log the budgets name.
+inline constexpr long long DecadeSamples = 5256000;
+LargeLog& decadeLog();

@@ -98,8 +98,33 @@ void BM_OpenStoreAndLoadStatistics(benchmark::State& state) {
     }
 }
 
+// A sample a minute: "Last Month" covers 43,200 samples, every one of them read.
+struct DecadeSetup {
+    Device device{std::make_unique<AlternatingBattery>(), 3600000};
+    UserDefaults defaults{decadeLog().dir.filePath("Ampelio.ini")};
+    BatteryLogHandler handler{device, decadeLog().documents(), defaults};
+};
+
+void BM_DecadeLastMonth(benchmark::State& state) {
+    DecadeSetup setup;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(StatisticsHandler::getLastMonth(setup.handler));
+}
+
+// The overall totals come from the statistics file, so opening 5.26M rows costs what opening
+// a million does.
+void BM_DecadeOpenStoreAndLoadStatistics(benchmark::State& state) {
+    decadeLog();
+    for (auto _ : state) {
+        DecadeSetup setup;
+        benchmark::DoNotOptimize(setup.handler.statisticsRange().loadCycles());
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_DecadeLastMonth)->Repetitions(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecadeOpenStoreAndLoadStatistics)->Repetitions(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineInsertCommitAndAtomicWrite)->Repetitions(5)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AddEvent)->Repetitions(5)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GetArrayDay)->Repetitions(5)->Unit(benchmark::kMicrosecond);
@@ -116,6 +141,9 @@ int main(int argc, char** argv) {
             {"getArrayFrom:0 endSecs:86400", "BM_GetArrayDay", "", 1e6},
             {"getLastMonth:", "BM_GetLastMonth", "", 10e6},
             {"open store + load statistics", "BM_OpenStoreAndLoadStatistics", "", 50e6},
+            {"Last Month over 43,200 samples", "BM_DecadeLastMonth", "", 15e6},
+            {"open store + load statistics, 5.26M rows", "BM_DecadeOpenStoreAndLoadStatistics", "",
+             50e6},
         },
         [] { largeLog(); });
 }

@@ -10,6 +10,7 @@
 #include "PointClickedView.h"
 #include "ReadContext.h"
 #include "ResourceImage.h"
+#include "WindowSampler.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,11 +44,8 @@ AmpelioGraphController::AmpelioGraphController(BatteryLogHandler& handler, QObje
     }
     stateChangeBadges_.append(states);
     connect(&handler, &BatteryLogHandler::dataChanged, this, &AmpelioGraphController::dataChanged);
-}
-
-AmpelioGraphController::~AmpelioGraphController() {
-    // The tile threads call back into this object; they must end before its members do.
-    ScrollingGraphViewController::viewDidUnload();
+    connect(this, &AmpelioGraphController::visibleRangeChanged, &handler,
+            &BatteryLogHandler::setVisibleRange);
 }
 
 void AmpelioGraphController::dataChanged(int) {
@@ -108,7 +106,8 @@ void AmpelioGraphController::scrollViewDidScroll(ScrollView* scroll) {
     const double b = scroll->width();
     const double c = scroll->contentSize().width();
     const double r = xWholeValueRange();
-    const double p = graphView()->pixelsBeyondNow();
+    // Mid-zoom the margin beyond now is scaled with the rest of the graph.
+    const double p = graphView()->pixelsBeyondNow() * graphView()->transform().m11();
     const double o = scroll->contentOffset().x();
     const double span = r / (c / b);
     double left = 0;
@@ -120,7 +119,9 @@ void AmpelioGraphController::scrollViewDidScroll(ScrollView* scroll) {
         left = r * (o - p) / c;
         right = span + left;
     }
-    batteryLogHandler_.setVisibleRange(static_cast<int>(left), static_cast<int>(right));
+    visibleBeginAge_ = static_cast<int>(left);
+    visibleEndAge_ = static_cast<int>(right);
+    emit visibleRangeChanged(visibleBeginAge_, visibleEndAge_);
     if (decorationsView_)
         decorationsView_->updateTimeLabels();
 }
@@ -129,18 +130,28 @@ std::optional<bool> AmpelioGraphController::xAxisReversed() const {
     return batteryLogHandler_.xAxisIsReversed();
 }
 
-// On a tile thread: a read context of its own, never the log's main context.
-GraphData AmpelioGraphController::dataFromX(float fromSecs, float toSecs) const {
-    GraphData data;
-    if (storePath_.isEmpty())
+GraphFetch AmpelioGraphController::dataFetch() const {
+    return [path = storePath_](float fromSecs, float toSecs, int columns) {
+        GraphData data;
+        if (path.isEmpty())
+            return data;
+        // On a tile thread: a read context of its own, never the log's main context.
+        ReadContext context(path);
+        const double now = Clock::now();
+        const double later = now + static_cast<double>(std::max(fromSecs, toSecs));
+        const double earlier = now + static_cast<double>(std::min(fromSecs, toSecs));
+        appendEvents(data, context.executeFetchRequest({std::nullopt, earlier, false, 1}));
+        // The whole window in one pass, thinned to what its columns can show; a caller that
+        // names no columns gets about as many points as a window used to hold.
+        WindowSampler sampler(earlier, later, columns > 0 ? columns : fetchLimit / 2, fetchLimit);
+        context.forEachBetween(earlier, later, [&sampler](const Event& event) {
+            sampler.add(event);
+            return true;
+        });
+        appendEvents(data, sampler.take());
+        appendEvents(data, context.executeFetchRequest({later, std::nullopt, true, 1}));
         return data;
-    ReadContext context(storePath_);
-    const double later = Clock::now() + static_cast<double>(std::max(fromSecs, toSecs));
-    const double earlier = Clock::now() + static_cast<double>(std::min(fromSecs, toSecs));
-    appendEvents(data, context.executeFetchRequest({std::nullopt, earlier, false, 1}));
-    appendEvents(data, context.executeFetchRequest({earlier, later, true, fetchLimit}));
-    appendEvents(data, context.executeFetchRequest({later, std::nullopt, true, 1}));
-    return data;
+    };
 }
 
 void AmpelioGraphController::objectSelected(const GraphDataObjectPtr& object,

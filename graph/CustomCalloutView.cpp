@@ -2,10 +2,12 @@
 
 #include "BlurredShadow.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSysInfo>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -15,6 +17,8 @@ constexpr float cornerRadius = 7.0f;
 constexpr float arrowHalfWidth = 15.0f;
 constexpr float arrowDepth = 15.0f;
 constexpr qreal shadowBlur = 6.0;
+// Where the arrow's tip ends beside the tapped point, above it or (upside down) below it.
+constexpr qreal tipGap = 5.5;
 
 const QColor fillColour = QColor::fromRgbF(0, 0, 0, 0.6f);
 const QColor shadowColour = QColor::fromRgbF(0, 0, 0, 0.5f);
@@ -83,7 +87,7 @@ bool CustomCalloutView::bubbleUpsideDown() const {
 }
 
 float CustomCalloutView::relativeParentXPosition() const {
-    return static_cast<float>(frame_.width() * 0.5);
+    return arrowX_.value_or(static_cast<float>(frame_.width() * 0.5));
 }
 
 float CustomCalloutView::relativeParentYPosition() const {
@@ -99,6 +103,8 @@ void CustomCalloutView::display() {
     show();
     prepareContentFrame();
     prepareOffset();
+    setFocusPolicy(Qt::StrongFocus);
+    setFocus(); // so that Esc reaches it
     update();
 }
 
@@ -115,9 +121,25 @@ void CustomCalloutView::prepareContentFrame() {
 }
 
 void CustomCalloutView::prepareOffset() {
-    const qreal y = bubbleUpsideDown() ? relativeParentYPosition() : frame_.height();
-    setFrame(QRectF(QPointF(location_.x() - relativeParentXPosition(), location_.y() - y),
-                    frame_.size()));
+    // Hanging below, the tip ends as far under the point as it ends above it otherwise, so
+    // that neither the arrow nor the body covers the tapped sample.
+    const qreal y = bubbleUpsideDown() ? -(tipGap - 0.5) : frame_.height();
+    qreal x = location_.x() - relativeParentXPosition();
+    // Near the edges of what is on screen the bubble slides inwards; the arrow's tip stays on
+    // the point.
+    const QRectF visible = visibleArea();
+    if (visible.width() >= frame_.width()) {
+        x = std::clamp(x, visible.left(), visible.right() - frame_.width());
+        arrowX_ = static_cast<float>(location_.x() - x);
+    }
+    setFrame(QRectF(QPointF(x, location_.y() - y), frame_.size()));
+}
+
+QRectF CustomCalloutView::visibleArea() const {
+    if (!mapView_)
+        return {};
+    const QRect shown = mapView_->visibleRegion().boundingRect();
+    return QRectF(shown.isEmpty() ? mapView_->rect() : shown);
 }
 
 float CustomCalloutView::xTransformForScale(float scale) const {
@@ -154,6 +176,14 @@ void CustomCalloutView::animateInStepThree() {
 
 void CustomCalloutView::touchesEnded() {
     animate(QStringLiteral("animateInStepTwo"), QEasingCurve::InOutQuad, 100, 0.01f, 0.0, {});
+}
+
+bool CustomCalloutView::isOpen() const {
+    return !isHidden() && parentWidget() && toAlpha_ > 0.0 && alpha_ > 0.0;
+}
+
+bool CustomCalloutView::bubbleContains(const QPointF& pointInRoot) const {
+    return hitsBubble(pointInRoot - QPointF(geometry().topLeft()));
 }
 
 void CustomCalloutView::animate(const QString& name, QEasingCurve::Type curve, int milliseconds,
@@ -227,10 +257,14 @@ QPainterPath CustomCalloutView::bubblePath() const {
 
     const qreal base = bubbleUpsideDown() ? top : 0.5 + bodyHeight;
     const qreal tip = bubbleUpsideDown() ? top - arrowDepth : base + arrowDepth;
+    // The arrow leaves the straight part of the edge, leaning when the bubble was moved aside.
+    const qreal straightFrom = left + r + arrowHalfWidth;
+    const qreal bx =
+        std::clamp(px, straightFrom, std::max(straightFrom, right - r - arrowHalfWidth));
     path.moveTo(left + r, base);
-    path.lineTo(px - arrowHalfWidth, base);
+    path.lineTo(bx - arrowHalfWidth, base);
     path.lineTo(px, tip);
-    path.lineTo(px + arrowHalfWidth, base);
+    path.lineTo(bx + arrowHalfWidth, base);
     path.closeSubpath();
     return path;
 }
@@ -286,6 +320,15 @@ void CustomCalloutView::mousePressEvent(QMouseEvent* event) {
         event->accept();
     else
         event->ignore();
+}
+
+void CustomCalloutView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && isOpen()) {
+        touchesEnded();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void CustomCalloutView::mouseReleaseEvent(QMouseEvent* event) {

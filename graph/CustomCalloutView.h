@@ -56,6 +56,10 @@ public:
     void animateInStepThree();
     // The tap on the callout: shrink and fade out; it stays in the root view, invisible.
     void touchesEnded();
+    // Shown and not fading out; a tap elsewhere or Esc closes it.
+    bool isOpen() const;
+    // Whether a point in the root view's coordinates falls on the bubble.
+    bool bubbleContains(const QPointF& pointInRoot) const;
 
     // Body and arrow, in the callout's own coordinates.
     QPainterPath bubblePath() const;
@@ -70,6 +74,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void animate(const QString& name, QEasingCurve::Type curve, int milliseconds, float scale,
@@ -79,6 +84,7 @@ private:
     void animationFinished();
     void applyGeometry();
     QPointF paintOrigin() const;
+    QRectF visibleArea() const;
     void drawBubble(QPainter& painter);
     void drawContentPicture(QPainter& painter);
     bool hitsBubble(const QPointF& widgetPoint) const;
@@ -91,6 +97,7 @@ private:
     QRectF location_;
     std::optional<float> yShadowOffset_;
     QRectF endFrame_;
+    std::optional<float> arrowX_; // where the arrow sits once the callout is kept on screen
 
     QRectF frame_;
     QTransform transform_;

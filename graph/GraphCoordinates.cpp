@@ -1,15 +1,14 @@
 #include "GraphCoordinates.h"
 
 #include "Clock.h"
-#include "GraphDelegate.h"
 
-GraphCoordinates::GraphCoordinates(const GraphGeometry& geometry, const GraphDelegate& source)
-    : geometry_(geometry), source_(source), xKey_(source.xKey()) {}
+GraphCoordinates::GraphCoordinates(const GraphGeometry& geometry, const GraphStyle& style)
+    : geometry_(geometry), style_(style) {}
 
 float GraphCoordinates::getXCord(const GraphDataObject& object) const {
-    return geometry_.xForDate(graphDateSeconds(object.valueForKey(xKey_)), Clock::now());
+    return geometry_.xForDate(graphDateSeconds(object.valueForKey(style_.xKey)), Clock::now());
 }
 
 float GraphCoordinates::getYCord(const GraphDataObject& object, const QString& key) const {
-    return geometry_.yValueToPixels(object.valueForKey(key).toFloat(), source_.yRange(key));
+    return geometry_.yValueToPixels(object.valueForKey(key).toFloat(), style_.yRange(key));
 }

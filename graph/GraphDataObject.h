@@ -20,3 +20,8 @@ using GraphData = QList<GraphDataObjectPtr>;
 
 // Seconds since the epoch of a time stamp attribute.
 double graphDateSeconds(const QVariant& date);
+
+// Values below zero (the log's -1 for an unknown level) and non-numbers are drawn nowhere.
+inline bool isDrawnValue(const QVariant& value) {
+    return value.toFloat() >= 0.0f;
+}

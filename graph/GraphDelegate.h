@@ -1,26 +1,14 @@
 #pragma once
 
-#include "GraphDataObject.h"
+#include "GraphStyle.h"
 
-#include <QColor>
-#include <QImage>
-#include <QMap>
 #include <QPointF>
-#include <QStringList>
 
 #include <optional>
 
-// Badge images for the values of one attribute; a badge is drawn where the value changes.
-struct StateBadges {
-    QString attribute;
-    QMap<double, QImage> imageForValue;
-};
-// Ordered, because only the first attribute is used.
-using StateBadgeTable = QList<StateBadges>;
-
-// The graph's data source. Everything but objectSelected is called from tile-drawing threads,
-// possibly several at once, so implementations must be safe to call concurrently. Optional
-// operations answer std::nullopt when not implemented, and the graph applies its default.
+// The graph's data source, called on the GUI thread only. Tiles are drawn on other threads from
+// values taken from it: a GraphStyle and the fetch function it hands out. Optional operations
+// answer std::nullopt when not implemented, and the graph applies its default.
 class GraphDelegate {
 public:
     virtual ~GraphDelegate() = default;
@@ -33,7 +21,11 @@ public:
     virtual QStringList yKeys() const = 0;
     // Objects between two times (seconds relative to now, either order), oldest first; may
     // include one neighbour on each side.
-    virtual GraphData dataFromX(float fromSecs, float toSecs) const = 0;
+    virtual GraphData dataFromX(float fromSecs, float toSecs) const {
+        return dataFetch()(fromSecs, toSecs, 0);
+    }
+    // The fetch that tiles and taps use; it must not refer back to the delegate.
+    virtual GraphFetch dataFetch() const = 0;
 
     virtual std::optional<QColor> lineColor(const QString&) const { return std::nullopt; }
     // 1 draws vertical bars, anything else a line with dots.

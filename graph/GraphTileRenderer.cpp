@@ -1,13 +1,12 @@
 #include "GraphTileRenderer.h"
 
-#include "GraphDelegate.h"
-
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace {
 // The platform's stroke defaults: butt caps, mitre joins with a limit of 10 beyond which the
@@ -25,43 +24,50 @@ std::optional<double> badgeValue(const QVariant& value) {
 }
 } // namespace
 
-GraphTileRenderer::GraphTileRenderer(const GraphCoordinates& coordinates)
-    : coordinates_(coordinates) {}
+GraphTileRenderer::GraphTileRenderer(const GraphCoordinates& coordinates, GraphFetch fetch)
+    : coordinates_(coordinates), fetch_(std::move(fetch)) {}
 
 void GraphTileRenderer::draw(QPainter& painter) const {
     const GraphGeometry& g = coordinates_.geometry();
-    if (!(g.width > 0) || !(g.xRange > 0))
-        return; // no scale to map time with
+    if (!(g.width > 0) || !(g.xRange > 0) || !fetch_)
+        return; // no scale to map time with, or nothing to draw
     const QRectF clip = painter.clipBoundingRect();
+    if (clip.top() > g.yValueToPixels(0, 1.0f) + 30)
+        return; // the strip under the ticks, where nothing is ever drawn: no fetch for it
     const float toSecs =
         g.pixelsToOriginSecs(static_cast<float>(clip.x() + clip.width()) + tileOverlap);
     const float fromSecs = g.pixelsToOriginSecs(static_cast<float>(clip.x()) - tileOverlap);
-    const GraphData data = coordinates_.source().dataFromX(fromSecs, toSecs);
+    const int columns = static_cast<int>(std::ceil(clip.width() + 2 * tileOverlap));
+    const GraphData data = fetch_(fromSecs, toSecs, columns);
     if (data.isEmpty()) {
         qInfo("No record in dataSource\n\n");
         return;
     }
-    const QStringList keys = coordinates_.source().yKeys();
-    for (const QString& key : keys) {
-        drawSeries(painter, data, key);
-        drawBadges(painter, data, keys.first());
+    const QList<GraphSeriesStyle>& series = coordinates_.style().series;
+    for (const GraphSeriesStyle& s : series) {
+        drawSeries(painter, data, s);
+        drawBadges(painter, data, series.first().key);
     }
     drawTicks(painter, fromSecs, toSecs);
 }
 
 void GraphTileRenderer::drawSeries(QPainter& painter, const GraphData& data,
-                                   const QString& key) const {
-    const GraphDelegate& source = coordinates_.source();
-    const QColor color = source.lineColor(key).value_or(QColor::fromRgbF(0.3f, 0.3f, 0.3f, 0.7f));
-    const bool bars = source.lineType(key) == 1;
-    QList<QPointF> points;
-    points.reserve(data.size());
+                                   const GraphSeriesStyle& series) const {
+    const QColor& color = series.color;
+    const bool bars = series.bars;
+    // An unknown value (below the plot's zero, as the log's -1) is drawn nowhere: the line
+    // breaks there instead of plunging under the plot.
+    QList<QList<QPointF>> runs(1);
     for (const GraphDataObjectPtr& object : data) {
-        const float y = coordinates_.getYCord(*object, key);
-        points.append(QPointF(coordinates_.getXCord(*object), y));
+        if (!isDrawnValue(object->valueForKey(series.key))) {
+            if (!runs.last().isEmpty())
+                runs.append(QList<QPointF>());
+            continue;
+        }
+        const float y = coordinates_.getYCord(*object, series.key);
+        runs.last().append(QPointF(coordinates_.getXCord(*object), y));
     }
-    // The last width set before the stroke wins, so dotted lines are always 5 wide.
-    const float width = bars ? source.lineSize(key).value_or(4.0f) : 5.0f;
+    const float width = series.lineWidth;
 
     // The series is one path stroked once, so where its parts overlap the translucent colour
     // must not build up. Drawing the parts opaque into a mask and laying the mask down once
@@ -81,10 +87,12 @@ void GraphTileRenderer::drawSeries(QPainter& painter, const GraphData& data,
         QColor opaque = color;
         opaque.setAlphaF(1.0f);
         parts.setPen(strokePen(opaque, width));
-        if (bars)
-            drawBars(parts, points);
-        else
-            drawDottedLine(parts, points);
+        for (const QList<QPointF>& points : runs) {
+            if (bars)
+                drawBars(parts, points);
+            else
+                drawDottedLine(parts, points);
+        }
     }
     painter.save();
     painter.setOpacity(painter.opacity() * color.alphaF());
@@ -119,10 +127,10 @@ void GraphTileRenderer::drawDottedLine(QPainter& painter, const QList<QPointF>& 
 
 void GraphTileRenderer::drawBadges(QPainter& painter, const GraphData& data,
                                    const QString& key) const {
-    const std::optional<StateBadgeTable> table = coordinates_.source().stateChangeNewStateBadge();
-    if (!table || table->isEmpty())
+    const std::optional<StateBadges>& table = coordinates_.style().badges;
+    if (!table)
         return;
-    const StateBadges& badges = table->first();
+    const StateBadges& badges = *table;
     std::optional<double> previous;
     bool first = true;
     for (const GraphDataObjectPtr& object : data) {
@@ -133,7 +141,10 @@ void GraphTileRenderer::drawBadges(QPainter& painter, const GraphData& data,
                 value ? badges.imageForValue.constFind(*value) : badges.imageForValue.constEnd();
             if (image != badges.imageForValue.constEnd()) {
                 const float x = coordinates_.getXCord(*object);
-                const float y = coordinates_.getYCord(*object, key);
+                // A state change of unknown level sits on the zero line.
+                const float zero =
+                    coordinates_.geometry().yValueToPixels(0, coordinates_.style().yRange(key));
+                const float y = std::min(coordinates_.getYCord(*object, key), zero);
                 const float half = badgeSize / 2;
                 painter.drawImage(QRectF(x - half, y - half, badgeSize, badgeSize), *image);
             }

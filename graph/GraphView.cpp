@@ -1,10 +1,10 @@
 #include "GraphView.h"
 
+#include "CustomCalloutView.h"
 #include "GraphDelegate.h"
 #include "GraphTileRenderer.h"
 #include "MainScreen.h"
 #include "NearestPoint.h"
-#include "TapDetectingViewDelegate.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -43,25 +43,29 @@ GraphGeometry GraphView::graphGeometry() const {
     return g;
 }
 
+GraphCoordinates GraphView::graphCoordinates() const {
+    return GraphCoordinates(graphGeometry(),
+                            graphDelegate_ ? GraphStyle::of(*graphDelegate_) : GraphStyle());
+}
+
 float GraphView::getXCord(const GraphDataObject& object) const {
-    return graphDelegate_ ? GraphCoordinates(graphGeometry(), *graphDelegate_).getXCord(object) : 0;
+    return graphDelegate_ ? graphCoordinates().getXCord(object) : 0;
 }
 
 float GraphView::getYCord(const GraphDataObject& object, const QString& key) const {
-    return graphDelegate_ ? GraphCoordinates(graphGeometry(), *graphDelegate_).getYCord(object, key)
-                          : 0;
+    return graphDelegate_ ? graphCoordinates().getYCord(object, key) : 0;
 }
 
 void GraphView::drawLayer(QPainter& painter) const {
     if (graphDelegate_)
-        GraphTileRenderer(GraphCoordinates(graphGeometry(), *graphDelegate_)).draw(painter);
+        GraphTileRenderer(graphCoordinates(), graphDelegate_->dataFetch()).draw(painter);
 }
 
 TiledLayer::TileRenderer GraphView::tileRenderer() const {
     if (!graphDelegate_)
         return [](QPainter&) {};
-    const GraphCoordinates coordinates(graphGeometry(), *graphDelegate_);
-    return [coordinates](QPainter& painter) { GraphTileRenderer(coordinates).draw(painter); };
+    return [renderer = GraphTileRenderer(graphCoordinates(), graphDelegate_->dataFetch())](
+               QPainter& painter) { renderer.draw(painter); };
 }
 
 void GraphView::setTransform(const QTransform& transform) {
@@ -102,33 +106,53 @@ void GraphView::paintEvent(QPaintEvent* event) {
     const QRectF visible = visibleRegion().boundingRect();
     layer_.setVisibleRect(
         QRectF(visible.x() / sx, visible.y(), visible.width() / sx, visible.height()));
-    // Mid-zoom the cached tiles are stretched; new ones are drawn once the zoom is folded in.
-    layer_.paint(painter, exposed, boundsSize(), devicePixelRatioF(), sx == 1.0);
+    // Mid-zoom the cached tiles are stretched, and the ones missing, as a pinch outwards
+    // uncovers more of the graph, are drawn at the scale the zoom started from; the fold
+    // redraws everything at the new scale.
+    layer_.paint(painter, exposed, boundsSize(), devicePixelRatioF());
+}
+
+bool GraphView::closeCallouts(const QPointF& tap) {
+    bool onCallout = false;
+    for (CustomCalloutView* callout :
+         findChildren<CustomCalloutView*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!callout->isOpen())
+            continue;
+        onCallout = onCallout || callout->bubbleContains(tap);
+        callout->touchesEnded();
+    }
+    return onCallout;
 }
 
 void GraphView::handleSingleTap() {
     const QPointF tap = tapLocation();
-    if (delegate_)
-        delegate_->gotSingleTapAtPoint(this, tap);
+    // A finger's tap reaches the graph even over a callout (a mouse click stays with the
+    // callout): one on the callout only closes it, one elsewhere closes it and goes on.
+    if (closeCallouts(tap))
+        return;
+    emit gotSingleTapAtPoint(tap);
     if (!graphDelegate_)
         return;
-    const GraphCoordinates coordinates(graphGeometry(), *graphDelegate_);
-    const float t = coordinates.geometry().pixelsToOriginSecs(static_cast<float>(tap.x()));
-    const float h = std::trunc(coordinates.geometry().secondsOnScreen() / 10);
-    const GraphData data = graphDelegate_->dataFromX(t - h, t + h);
+    const GraphCoordinates coordinates = graphCoordinates();
+    const GraphGeometry& g = coordinates.geometry();
+    const float t = g.pixelsToOriginSecs(static_cast<float>(tap.x()));
+    const float h = std::trunc(g.secondsOnScreen() / 10);
+    // As many columns as the window spans on screen, so that what can be hit is what is drawn.
+    const float perPoint = g.pixelsToSecsFactor();
+    const int columns =
+        perPoint > 0 && std::isfinite(perPoint) ? static_cast<int>(std::ceil(2 * h / perPoint)) : 0;
+    const GraphData data = graphDelegate_->dataFetch()(t - h, t + h, columns);
     const std::optional<NearestPoint> hit = findNearestPoint(coordinates, data, tap);
     if (hit)
         graphDelegate_->objectSelected(data[hit->index], hit->location, hit->key);
 }
 
 void GraphView::handleDoubleTap() {
-    if (delegate_)
-        delegate_->gotDoubleTapAtPoint(this, tapLocation());
+    emit gotDoubleTapAtPoint(tapLocation());
 }
 
 void GraphView::handleTwoFingerTap() {
-    if (delegate_)
-        delegate_->gotTwoFingerTapAtPoint(this, tapLocation());
+    emit gotTwoFingerTapAtPoint(tapLocation());
 }
 
 void GraphView::touchesBegan(const TouchList&, int touchesOnView) {

@@ -7,11 +7,10 @@
 #include "ZoomableView.h"
 
 class GraphDelegate;
-class TapDetectingViewDelegate;
 
 // The very wide, transparent drawing surface of a time graph. Time runs along x relative to
 // the moment of drawing; everything drawn comes from the GraphDelegate, tile by tile, on the
-// tiled layer's worker threads. Taps are recognised here and reported to the tap delegate.
+// tiled layer's worker threads. Taps are recognised here and announced as signals.
 class GraphView : public ZoomableView {
     Q_OBJECT
 public:
@@ -21,8 +20,6 @@ public:
     float zoomScale() const { return zoomScale_; }
     void setZoomScale(float scale) { zoomScale_ = scale; }
     float pixelsBeyondNow() const { return pixelsBeyondNow_; }
-    TapDetectingViewDelegate* delegate() const { return delegate_; }
-    void setDelegate(TapDetectingViewDelegate* delegate) { delegate_ = delegate; }
     GraphDelegate* graphDelegate() const { return graphDelegate_; }
     void setGraphDelegate(GraphDelegate* source) { graphDelegate_ = source; }
     bool REVERSED() const { return reversed_; }
@@ -31,8 +28,9 @@ public:
     bool multipleTouches() const { return taps_.multipleTouches(); }
     QPointF tapLocation() const { return taps_.tapLocation(); }
 
-    // The current mapping, as a value a drawing thread may keep.
+    // The current mapping and the source's drawing style, as values a drawing thread may keep.
     GraphGeometry graphGeometry() const;
+    GraphCoordinates graphCoordinates() const;
     float secondsOnScreen() const { return graphGeometry().secondsOnScreen(); }
     float pixelOffset() const { return graphGeometry().pixelOffset(); }
     float pixelsToSecsFactor() const { return graphGeometry().pixelsToSecsFactor(); }
@@ -68,15 +66,22 @@ public:
     static constexpr int tileWidth = 256;
     static constexpr int tileHeight = 411;
 
+signals:
+    // Points are in the graph's own coordinates.
+    void gotSingleTapAtPoint(const QPointF& point);
+    void gotDoubleTapAtPoint(const QPointF& point);
+    void gotTwoFingerTapAtPoint(const QPointF& point);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     TiledLayer::TileRenderer tileRenderer() const;
+    // Closes the open callouts; true when the tap fell on one.
+    bool closeCallouts(const QPointF& tap);
 
     float zoomScale_ = 1.0f;
     const float pixelsBeyondNow_ = 120.0f;
-    TapDetectingViewDelegate* delegate_ = nullptr;
     GraphDelegate* graphDelegate_ = nullptr;
     bool reversed_ = false;
     TapRecognizer taps_;

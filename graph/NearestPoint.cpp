@@ -1,7 +1,6 @@
 #include "NearestPoint.h"
 
 #include "GraphCoordinates.h"
-#include "GraphDelegate.h"
 
 #include <cmath>
 
@@ -10,8 +9,11 @@ std::optional<NearestPoint> findNearestPoint(const GraphCoordinates& coordinates
                                              double radius) {
     std::optional<NearestPoint> best;
     double bestDistance = std::ldexp(1.0, 63);
-    for (const QString& key : coordinates.source().yKeys()) {
+    for (const GraphSeriesStyle& series : coordinates.style().series) {
+        const QString& key = series.key;
         for (qsizetype j = 0; j < data.size(); ++j) {
+            if (!isDrawnValue(data[j]->valueForKey(key)))
+                continue; // an unknown level is not drawn, so it cannot be tapped
             const double x = coordinates.getXCord(*data[j]);
             const double y = coordinates.getYCord(*data[j], key);
             const double d =

@@ -39,8 +39,7 @@ ScrollingGraphViewController::ScrollingGraphViewController(QObject* parent) : QO
 
 ScrollingGraphViewController::~ScrollingGraphViewController() {
     stopUpdateTimer();
-    // The graph's drawing threads call back into this object; they end with the views.
-    delete rootView_.data();
+    delete rootView_.data(); // the controller owns its views
 }
 
 QWidget* ScrollingGraphViewController::view() {
@@ -91,8 +90,11 @@ void ScrollingGraphViewController::loadView() {
     graphView_ = graph;
     if (reversed)
         graph->setREVERSED(*reversed);
-    graph->setDelegate(this);
     graph->setGraphDelegate(this);
+    connect(graph, &GraphView::gotDoubleTapAtPoint, this,
+            &ScrollingGraphViewController::gotDoubleTapAtPoint);
+    connect(graph, &GraphView::gotTwoFingerTapAtPoint, this,
+            &ScrollingGraphViewController::gotTwoFingerTapAtPoint);
 
     if (UIBackgroundView* background = backgroundView()) {
         background->setGraphView(graph);
@@ -167,6 +169,8 @@ void ScrollingGraphViewController::scrollViewDidEndZooming(ScrollView* scroll, Z
     graphView_->clearTileCache();
     graphView_->setNeedsDisplay();
     amZooming_ = false;
+    // The offset was set while folding, when scrolls are not reported: report the final window.
+    scrollViewDidScroll(scroll);
 }
 
 float ScrollingGraphViewController::newContentOffsetX(float offsetX, float scale,
@@ -187,12 +191,12 @@ float ScrollingGraphViewController::newContentOffsetX(float offsetX, float scale
     return static_cast<float>(offsetX + after - before);
 }
 
-void ScrollingGraphViewController::gotDoubleTapAtPoint(GraphView*, const QPointF& point) {
+void ScrollingGraphViewController::gotDoubleTapAtPoint(const QPointF& point) {
     if (scrollView_)
         scrollView_->zoomToRect(zoomRectForScale(doubleTapZoom, point), true);
 }
 
-void ScrollingGraphViewController::gotTwoFingerTapAtPoint(GraphView*, const QPointF& point) {
+void ScrollingGraphViewController::gotTwoFingerTapAtPoint(const QPointF& point) {
     if (scrollView_)
         scrollView_->zoomToRect(zoomRectForScale(twoFingerTapZoom, point), true);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "GraphDelegate.h"
-#include "TapDetectingViewDelegate.h"
 
 #include <QObject>
 #include <QPointer>
@@ -16,9 +15,7 @@ class ZoomableView;
 // graph's width and zoom factor, zooms in on a double tap and out on a two-finger tap, lays the
 // views out for phone and tablet, and redraws the graph as time passes. Subclasses supply the
 // data (as the graph's data source) and the time ranges.
-class ScrollingGraphViewController : public QObject,
-                                     public GraphDelegate,
-                                     public TapDetectingViewDelegate {
+class ScrollingGraphViewController : public QObject, public GraphDelegate {
     Q_OBJECT
 public:
     explicit ScrollingGraphViewController(QObject* parent = nullptr);
@@ -50,9 +47,9 @@ public:
     virtual void scrollViewDidEndZooming(ScrollView* scrollView, ZoomableView* view, float scale);
     virtual void scrollViewDidScroll(ScrollView*) {}
 
-    void gotSingleTapAtPoint(GraphView*, const QPointF&) override {}
-    void gotDoubleTapAtPoint(GraphView* view, const QPointF& point) override;
-    void gotTwoFingerTapAtPoint(GraphView* view, const QPointF& point) override;
+    // The graph's taps, connected when the view loads.
+    void gotDoubleTapAtPoint(const QPointF& point);
+    void gotTwoFingerTapAtPoint(const QPointF& point);
     QRectF zoomRectForScale(float scale, const QPointF& center) const;
 
     void setupUpdateTimer();

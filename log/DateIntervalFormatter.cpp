@@ -16,11 +16,16 @@ int wholePart(double value) {
     return static_cast<int>(value);
 }
 
+// "1 day", not "1 days"; every other count takes the plural.
+QString count(int n, const char* unit) {
+    return QString::asprintf(n == 1 ? "%d %s" : "%d %ss", n, unit);
+}
+
 // Both forms cut seconds and minutes to whole numbers.
 QString belowAnHour(double x) {
     if (x < Minute)
-        return QString::asprintf("%d seconds", wholePart(x));
-    return QString::asprintf("%d minutes", wholePart(x / Minute));
+        return count(wholePart(x), "second");
+    return count(wholePart(x / Minute), "minute");
 }
 } // namespace
 
@@ -29,10 +34,10 @@ QString DateIntervalFormatter::formatRelativeTime(double seconds) {
     if (x < Hour)
         return belowAnHour(x);
     if (x < Day)
-        return QString::asprintf("%d hours", wholePart((x + Hour / 2) / Hour));
+        return count(wholePart((x + Hour / 2) / Hour), "hour");
     if (x < Week)
-        return QString::asprintf("%d days", wholePart((x + Day / 2) / Day));
-    return QString::asprintf("%d weeks", wholePart((x + Week / 2) / Week));
+        return count(wholePart((x + Day / 2) / Day), "day");
+    return count(wholePart((x + Week / 2) / Week), "week");
 }
 
 QString DateIntervalFormatter::formatDetailledRelativeTime(double seconds) {

@@ -5,6 +5,18 @@
 #include "ThreadAffinity.h"
 
 #include <algorithm>
+#include <limits>
+#include <optional>
+
+namespace {
+// Pending records sort after saved ones of the same date and in the order they were inserted
+// (their temporary ids count down), as they will once saved.
+std::pair<double, qint64> orderKey(const Event& e) {
+    return std::pair(e.creationDate, e.objectId < 0
+                                         ? std::numeric_limits<qint64>::max() / 2 - e.objectId
+                                         : e.objectId);
+}
+} // namespace
 
 ManagedObjectContext::ManagedObjectContext(EventStore& store, QObject* parent)
     : QObject(parent), store_(store) {}
@@ -86,19 +98,36 @@ QList<Event> ManagedObjectContext::applyPending(QList<Event> events,
             (!request.before || e.creationDate < *request.before))
             events.append(e);
     }
-    // Pending records sort after saved ones of the same date and in the order they were
-    // inserted (their temporary ids count down), as they will once saved.
-    const auto key = [](const Event& e) {
-        return std::pair(e.creationDate, e.objectId < 0
-                                             ? std::numeric_limits<qint64>::max() / 2 - e.objectId
-                                             : e.objectId);
-    };
     std::stable_sort(events.begin(), events.end(), [&](const Event& a, const Event& b) {
-        return request.ascending ? key(a) < key(b) : key(b) < key(a);
+        return request.ascending ? orderKey(a) < orderKey(b) : orderKey(b) < orderKey(a);
     });
     if (request.limit > 0 && events.size() > request.limit)
         events.resize(request.limit);
     return events;
+}
+
+bool ManagedObjectContext::forEachTakenBetween(double after, double before,
+                                               const std::function<bool(const Event&)>& visitor) {
+    AMPELIO_ASSERT_OWN_THREAD(this);
+    SqliteDatabase& db = store_.mainConnection();
+    if (!db.isOpen())
+        return false;
+    const std::lock_guard lock(mutex_);
+    bool more = true;
+    const bool read = db.forEachTakenBetween(after, before, [&](const Event& saved) {
+        const bool deleted =
+            std::any_of(pendingDeletes_.cbegin(), pendingDeletes_.cend(),
+                        [&](const Event& d) { return d.objectId == saved.objectId; });
+        if (!deleted)
+            more = visitor(saved);
+        return more;
+    });
+    // Pending inserts were taken after every saved record, in the order they were inserted.
+    for (auto e = pendingInserts_.cbegin(); more && e != pendingInserts_.cend(); ++e) {
+        if (e->creationDate > after && e->creationDate < before)
+            more = visitor(*e);
+    }
+    return read;
 }
 
 bool ManagedObjectContext::forEachSavedNewestFirst(

@@ -35,6 +35,11 @@ public:
     bool save(StoreError* error);
 
     QList<Event> executeFetchRequest(const FetchRequest& request);
+    // Records dated strictly between the two times, pending changes applied, in the order they
+    // were taken (saved ones by row id, then the pending inserts) and one at a time, until the
+    // visitor returns false; false when the store could not be read.
+    bool forEachTakenBetween(double after, double before,
+                             const std::function<bool(const Event&)>& visitor);
     // Saved records only, newest first, until the visitor returns false.
     bool forEachSavedNewestFirst(const std::function<bool(const Event&)>& visitor);
     qint64 savedCount();

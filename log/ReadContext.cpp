@@ -22,3 +22,8 @@ bool ReadContext::hasStore() const {
 bool ReadContext::forEachNewestFirst(const std::function<bool(const Event&)>& visitor) {
     return hasStore() && db_->forEachNewestFirst(visitor);
 }
+
+bool ReadContext::forEachBetween(double after, double before,
+                                 const std::function<bool(const Event&)>& visitor) {
+    return hasStore() && db_->forEachBetween(after, before, visitor);
+}

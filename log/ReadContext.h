@@ -23,6 +23,10 @@ public:
     // Every saved record, newest first, until the visitor returns false; false when the store
     // could not be read to the end.
     bool forEachNewestFirst(const std::function<bool(const Event&)>& visitor);
+    // Records dated strictly between the two times, oldest first, until the visitor returns
+    // false; false when the store could not be read.
+    bool forEachBetween(double after, double before,
+                        const std::function<bool(const Event&)>& visitor);
 
 private:
     std::unique_ptr<SqliteDatabase> db_;

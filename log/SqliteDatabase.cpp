@@ -17,7 +17,11 @@ enum StatementIndex {
     NewerStatement,
     PositionStatement,
     LastTakenStatement,
+    BetweenStatement,
+    BetweenTakenStatement,
+    StatementCount
 };
+static_assert(StatementCount <= SqliteDatabase::MaxStatements, "room for every statement");
 
 #define EVENT_COLUMNS "SELECT id, creation_date, battery_level, battery_state FROM events "
 
@@ -223,8 +227,34 @@ bool SqliteDatabase::forEachNewestFirst(const std::function<bool(const Event&)>&
     sqlite3_stmt* stmt = statement(AllStatement, "SELECT id, creation_date, battery_level, "
                                                  "battery_state FROM events "
                                                  "ORDER BY creation_date DESC, id DESC");
+    return stmt && visit(stmt, visitor);
+}
+
+bool SqliteDatabase::forEachBetween(double after, double before,
+                                    const std::function<bool(const Event&)>& visitor) {
+    sqlite3_stmt* stmt =
+        statement(BetweenStatement, EVENT_COLUMNS "WHERE creation_date > ?1 AND creation_date < ?2 "
+                                                  "ORDER BY creation_date ASC, id ASC");
     if (!stmt)
         return false;
+    sqlite3_bind_double(stmt, 1, after);
+    sqlite3_bind_double(stmt, 2, before);
+    return visit(stmt, visitor);
+}
+
+bool SqliteDatabase::forEachTakenBetween(double after, double before,
+                                         const std::function<bool(const Event&)>& visitor) {
+    sqlite3_stmt* stmt = statement(BetweenTakenStatement,
+                                   EVENT_COLUMNS "WHERE creation_date > ?1 AND creation_date < ?2 "
+                                                 "ORDER BY id ASC");
+    if (!stmt)
+        return false;
+    sqlite3_bind_double(stmt, 1, after);
+    sqlite3_bind_double(stmt, 2, before);
+    return visit(stmt, visitor);
+}
+
+bool SqliteDatabase::visit(sqlite3_stmt* stmt, const std::function<bool(const Event&)>& visitor) {
     StatementReset reset{stmt};
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {

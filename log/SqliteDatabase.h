@@ -17,6 +17,9 @@ struct sqlite3_stmt;
 // A connection is used by one thread at a time.
 class SqliteDatabase {
 public:
+    // Prepared statements kept open: the fetch forms and the named queries.
+    static constexpr std::size_t MaxStatements = 24;
+
     enum class Mode { ReadWrite, ReadOnly };
 
     SqliteDatabase(const QString& path, Mode mode);
@@ -31,6 +34,13 @@ public:
     // Walks every record, newest first (date, then row id), until the visitor returns false.
     // Returns false when the store could not be read to the end.
     bool forEachNewestFirst(const std::function<bool(const Event&)>& visitor);
+    // Records dated strictly between the two times, oldest first (date, then row id), one at a
+    // time, so that long periods are never held in memory.
+    bool forEachBetween(double after, double before,
+                        const std::function<bool(const Event&)>& visitor);
+    // The same records in the order they were taken (row id), whatever their dates.
+    bool forEachTakenBetween(double after, double before,
+                             const std::function<bool(const Event&)>& visitor);
     qint64 count();
     // Positional access in newest-first order (date, then row id), for lists over the whole log.
     QList<Event> page(qint64 offset, int limit);
@@ -47,6 +57,7 @@ public:
 
 private:
     bool exec(const char* sql, StoreError* error);
+    bool visit(sqlite3_stmt* stmt, const std::function<bool(const Event&)>& visitor);
     sqlite3_stmt* statement(int index, const char* sql);
     QList<Event> keyset(int index, const char* sql, const Event& anchor, int limit);
     StoreError lastError(int code) const;
@@ -55,5 +66,5 @@ private:
     QString path_;
     sqlite3* db_ = nullptr;
     StoreError openError_;
-    std::array<sqlite3_stmt*, 17> statements_{};
+    std::array<sqlite3_stmt*, MaxStatements> statements_{};
 };

@@ -2,19 +2,8 @@
 
 #include "BatteryLogHandler.h"
 #include "EventStateText.h"
+#include "ManagedObjectContext.h"
 #include "StatisticsRange.h"
-
-#include <algorithm>
-#include <limits>
-
-namespace {
-// Sorts records in the order they were taken, whatever their dates: row ids grow with every
-// save, and records still pending (negative ids, counting down) come after every saved one.
-qint64 takenOrder(const Event& event) {
-    constexpr qint64 Pending = std::numeric_limits<qint64>::max() / 2;
-    return event.objectId >= 0 ? event.objectId : Pending - event.objectId;
-}
-} // namespace
 
 QString StatisticsHandler::formatBatteryState(int state) {
     return EventStateText::statistics(state);
@@ -39,13 +28,19 @@ std::unique_ptr<StatisticsRange> StatisticsHandler::getLastMonth(BatteryLogHandl
 std::unique_ptr<StatisticsRange> StatisticsHandler::getLastSeconds(int seconds,
                                                                    BatteryLogHandler& handler) {
     auto range = std::make_unique<StatisticsRange>();
-    QList<Event> events = handler.getArrayFrom(0, seconds, false);
-    // The range takes the samples in the order they were taken, as the overall totals did. By
-    // date alone, samples from before and after a clock set back would interleave into charging
-    // and draining steps that never happened.
-    std::sort(events.begin(), events.end(),
-              [](const Event& a, const Event& b) { return takenOrder(a) < takenOrder(b); });
-    for (const Event& event : events)
+    ManagedObjectContext* context = handler.managedObjectContext();
+    if (!context)
+        return range;
+    // Every sample of the period, streamed: a month of dense samples is far more than the
+    // graph's window limit and must not be held in memory at once. The range takes them in the
+    // order they were taken, as the overall totals did: by date alone, samples from before and
+    // after a clock set back would interleave into charging and draining steps that never
+    // happened.
+    const double newer = handler.getFromDate();
+    const double older = newer - static_cast<double>(seconds);
+    context->forEachTakenBetween(older, newer, [&](const Event& event) {
         range->updateStatistics(event);
+        return true;
+    });
     return range;
 }

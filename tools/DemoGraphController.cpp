@@ -43,15 +43,18 @@ UIBackgroundView* DemoGraphController::backgroundView() {
         QRectF(0, 5, app.width(), app.height() - MainScreen::tabBarHeight - 5));
 }
 
-GraphData DemoGraphController::dataFromX(float fromSecs, float toSecs) const {
-    if (options_.empty || !curve_)
-        return {};
-    const double later = Clock::now() + std::max(fromSecs, toSecs);
-    const double earlier = Clock::now() + std::min(fromSecs, toSecs);
-    GraphData data;
-    for (const BatterySample& sample : curve_->window(earlier, later))
-        data.append(std::make_shared<SampleObject>(sample));
-    return data;
+GraphFetch DemoGraphController::dataFetch() const {
+    // The curve is immutable and shared, so the drawing threads may keep it.
+    return [curve = options_.empty ? nullptr : curve_](float fromSecs, float toSecs, int) {
+        if (!curve)
+            return GraphData();
+        const double later = Clock::now() + std::max(fromSecs, toSecs);
+        const double earlier = Clock::now() + std::min(fromSecs, toSecs);
+        GraphData data;
+        for (const BatterySample& sample : curve->window(earlier, later))
+            data.append(std::make_shared<SampleObject>(sample));
+        return data;
+    };
 }
 
 std::optional<int> DemoGraphController::lineType(const QString&) const {

@@ -27,7 +27,7 @@ public:
     float yRange(const QString&) const override { return 1.0f; }
     QString xKey() const override { return QStringLiteral("creationDate"); }
     QStringList yKeys() const override { return {QStringLiteral("batteryLevel")}; }
-    GraphData dataFromX(float fromSecs, float toSecs) const override;
+    GraphFetch dataFetch() const override;
     std::optional<int> lineType(const QString&) const override;
     std::optional<bool> xAxisReversed() const override { return options_.reversed; }
     std::optional<float> yBottomClearance() const override { return 0.0f; }

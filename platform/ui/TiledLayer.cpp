@@ -12,7 +12,7 @@ TiledLayer::TiledLayer(const QSize& tileSize, QObject* parent)
 }
 
 TiledLayer::~TiledLayer() {
-    // Renderers read the data source; it must outlive every tile still being drawn.
+    // Jobs still running hand their tiles to this object, so they must end first.
     pool_.clear();
     pool_.waitForDone();
 }

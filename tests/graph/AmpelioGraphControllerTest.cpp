@@ -56,19 +56,26 @@ TEST_F(AmpelioGraphControllerTest, AnEmptyLogGivesNothing) {
     EXPECT_TRUE(controller->dataFromX(-86400, 0).isEmpty());
 }
 
-TEST_F(AmpelioGraphControllerTest, AFullWindowGivesItsOldest400ThenTheFirstAfterIt) {
+TEST_F(AmpelioGraphControllerTest, AFullWindowIsThinnedAcrossItsWholeSpan) {
     saveEvent(*handler, now() - 90000, 0.9f, 1);
-    for (int i = 0; i < 450; ++i)
-        saveEvent(*handler, now() - 80000 + i * 100, 0.5f, 1);
+    for (int i = 0; i < 450; ++i) // a dip to 0.1 among the newest samples
+        saveEvent(*handler, now() - 80000 + i * 100, i == 440 ? 0.1f : 0.5f, 1);
     saveEvent(*handler, now() - 1800, 0.4f, 1);
 
     // Either order of the bounds.
-    const QList<double> got = dates(controller->dataFromX(-3600, -86400));
-    ASSERT_EQ(got.size(), 402);
+    const GraphData data = controller->dataFromX(-3600, -86400);
+    const QList<double> got = dates(data);
+    EXPECT_LE(got.size(), 402);
+    EXPECT_TRUE(std::is_sorted(got.begin(), got.end()));
     EXPECT_EQ(got.first(), now() - 90000);
     EXPECT_EQ(got[1], now() - 80000);
-    EXPECT_EQ(got[400], now() - 80000 + 399 * 100);
-    EXPECT_EQ(got.last(), now() - 1800); // the curve jumps past the 50 left out
+    EXPECT_TRUE(got.contains(now() - 80000 + 440 * 100)); // the dip is drawn
+    EXPECT_EQ(got[got.size() - 2], now() - 80000 + 449 * 100);
+    EXPECT_EQ(got.last(), now() - 1800);
+
+    // Tiles name their columns: two per column at most, whatever the window holds.
+    const GraphData tile = controller->dataFetch()(-3600, -86400, 20);
+    EXPECT_LE(tile.size(), 2 + 2 * 20 + 2);
 }
 
 TEST_F(AmpelioGraphControllerTest, AnEmptyWindowGivesItsTwoNeighboursAndBoundsAreStrict) {
@@ -115,13 +122,19 @@ TEST_F(AmpelioGraphControllerTest, EveryScrollReportsTheVisibleWindow) {
     EXPECT_TRUE(handler->fromDateIsNow());
 
     ScrollView* scroll = controller->scrollView();
+    QSignalSpy announced(controller.get(), &AmpelioGraphController::visibleRangeChanged);
     scroll->setContentOffset(QPointF(116480 - 320, 0));
     EXPECT_EQ(handler->visibleBeginDate(), 140400);
     EXPECT_EQ(handler->visibleEndDate(), 54000);
+    ASSERT_EQ(announced.size(), 1);
+    EXPECT_EQ(announced.first(), (QVariantList{140400, 54000}));
+    EXPECT_EQ(controller->visibleBeginAge(), 140400);
+    EXPECT_EQ(controller->visibleEndAge(), 54000);
 
     controller->setAmZooming(true); // folding a zoom in: not reported
     scroll->setContentOffset(QPointF(1000, 0));
     EXPECT_EQ(handler->visibleBeginDate(), 140400);
+    EXPECT_EQ(announced.size(), 1);
     controller->setAmZooming(false);
 }
 
@@ -133,7 +146,7 @@ TEST_F(AmpelioGraphControllerTest, TheTimeLabelsSitOverTheBackgroundUnderTheGrap
     EXPECT_EQ(labels->geometry(), QRect(0, 0, 320, 416));
     const QObjectList children = root->children();
     EXPECT_LT(children.indexOf(labels), children.indexOf(controller->scrollView()));
-    EXPECT_EQ(labels->lastNHoursLabel()->text(), QStringLiteral("Last 1 days"));
+    EXPECT_EQ(labels->lastNHoursLabel()->text(), QStringLiteral("Last 1 day"));
 }
 
 TEST_F(AmpelioGraphControllerTest, ANewSampleRedrawsTheGraphAndTheLabels) {
@@ -145,9 +158,9 @@ TEST_F(AmpelioGraphControllerTest, ANewSampleRedrawsTheGraphAndTheLabels) {
     battery->currentState = BatteryStateUnplugged;
     handler->addEvent();
     EXPECT_GT(controller->graphView()->tiledLayer().generation(), generation);
-    EXPECT_EQ(controller->decorationsView()->rangeLabel()->text(), QStringLiteral("1 days"));
+    EXPECT_EQ(controller->decorationsView()->rangeLabel()->text(), QStringLiteral("1 day"));
     EXPECT_EQ(controller->decorationsView()->lastNHoursLabel()->text(),
-              QStringLiteral("Last 1 days"));
+              QStringLiteral("Last 1 day"));
 }
 
 TEST_F(AmpelioGraphControllerTest, ALogOutlivingTheScreenNoLongerCallsIt) {
@@ -225,16 +238,16 @@ TEST_F(AmpelioGraphControllerTest, TileThreadsNeverTouchTheMainContext) {
     controller->graphView()->setNeedsDisplay();
     controller->graphView()->repaint();
     EXPECT_TRUE(idle.wait(5000));
-    const QFuture<GraphData> recent =
-        QtConcurrent::run([this] { return controller->dataFromX(-60, 0); });
+    const GraphFetch fetch = controller->dataFetch();
+    const QFuture<GraphData> recent = QtConcurrent::run([fetch] { return fetch(-60, 0, 0); });
     EXPECT_EQ(dates(recent.result()), QList<double>{now() - 86400 + 199 * 400});
     context->unlock();
     context->save(nullptr);
 
     // Writers and tile threads at once.
-    QFuture<void> readers = QtConcurrent::run([this] {
+    QFuture<void> readers = QtConcurrent::run([this, fetch] {
         for (int i = 0; i < 200; ++i) {
-            const QList<double> got = dates(controller->dataFromX(-86400, 0));
+            const QList<double> got = dates(fetch(-86400, 0, 0));
             ASSERT_TRUE(std::is_sorted(got.begin(), got.end()));
         }
     });

@@ -44,13 +44,43 @@ TEST_F(CustomCalloutViewTest, ATapWithRoomAboveGetsABubbleAboveThePoint) {
 TEST_F(CustomCalloutViewTest, ATapNearTheTopGetsABubbleHangingBelow) {
     CustomCalloutView* callout = tapAt(QPointF(160, 179));
     EXPECT_TRUE(callout->bubbleUpsideDown());
-    EXPECT_EQ(callout->frame(), QRectF(45, 164, 230, 180)); // its top 15 above the point
-    EXPECT_EQ(callout->contentView()->pos() - callout->mapFromParent(QPoint(45, 164)),
+    // The tip ends 5.5 below the point, as far as it ends above it the other way up, so
+    // neither the arrow nor the body covers the tapped sample.
+    EXPECT_EQ(callout->frame(), QRectF(45, 184, 230, 180));
+    EXPECT_EQ(callout->contentView()->pos() - callout->mapFromParent(QPoint(45, 184)),
               QPoint(10, 18));
     const QPainterPath path = callout->bubblePath();
     EXPECT_EQ(path.boundingRect(), QRectF(7.5, 0.5, 215, 174)); // arrow tip at 0.5
     EXPECT_TRUE(path.contains(QPointF(115, 3)));
     EXPECT_FALSE(path.contains(QPointF(115, 178)));
+    EXPECT_FALSE(callout->bubbleContains(QPointF(160, 179 + 3))); // the sample's dot
+    EXPECT_TRUE(callout->bubbleContains(QPointF(160, 179 + 8)));  // the arrow under it
+}
+
+TEST_F(CustomCalloutViewTest, NearTheEdgesTheBubbleStaysOnScreenAndTheArrowOnThePoint) {
+    CustomCalloutView* right = tapAt(QPointF(300, 300));
+    EXPECT_EQ(right->frame(), QRectF(90, 120, 230, 180));
+    EXPECT_FLOAT_EQ(right->relativeParentXPosition(), 210.0f); // the tip, over the point
+    EXPECT_TRUE(right->bubbleContains(QPointF(300, 291.5)));   // just above the tip
+    EXPECT_FALSE(right->bubbleContains(QPointF(290, 296)));
+    CustomCalloutView* left = tapAt(QPointF(5, 300));
+    EXPECT_EQ(left->frame(), QRectF(0, 120, 230, 180));
+    EXPECT_FLOAT_EQ(left->relativeParentXPosition(), 5.0f);
+    // The arrow leans from the straight part of the edge down to the point.
+    EXPECT_TRUE(left->bubbleContains(QPointF((5 + 29.5) / 2, 120 + (174.5 + 159.5) / 2)));
+    CustomCalloutView* middle = tapAt(QPointF(160, 300)); // untouched away from the edges
+    EXPECT_EQ(middle->frame(), QRectF(45, 120, 230, 180));
+    EXPECT_FLOAT_EQ(middle->relativeParentXPosition(), 115.0f);
+}
+
+TEST_F(CustomCalloutViewTest, EscClosesTheCallout) {
+    CustomCalloutView* callout = tapAt(QPointF(160, 300));
+    finish(callout);
+    EXPECT_TRUE(callout->isOpen());
+    QTest::keyClick(callout, Qt::Key_Escape);
+    EXPECT_FALSE(callout->isOpen());
+    finish(callout);
+    EXPECT_EQ(callout->alpha(), 0.0);
 }
 
 TEST_F(CustomCalloutViewTest, PopsInThroughThreeScalesAboutAPointAboveTheTip) {

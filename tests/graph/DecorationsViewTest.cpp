@@ -54,8 +54,8 @@ TEST_F(DecorationsViewTest, PresentThenPastThenPresent) {
     showWindow(86401, 1); // start from the past: the caption hidden, no dimming pending
     view->fadeTimer().stop();
     showWindow(54000, -32400); // the right end of the graph
-    EXPECT_EQ(view->rangeLabel()->text(), QStringLiteral("1 days"));
-    EXPECT_EQ(caption().text(), QStringLiteral("Last 1 days"));
+    EXPECT_EQ(view->rangeLabel()->text(), QStringLiteral("1 day"));
+    EXPECT_EQ(caption().text(), QStringLiteral("Last 1 day"));
     EXPECT_EQ(caption().alpha(), 1.0);
     EXPECT_EQ(caption().animation().duration(), 1000);
     EXPECT_EQ(from().alpha(), 0.0);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "GraphDelegate.h"
-#include "TapDetectingViewDelegate.h"
+#include "GraphView.h"
 
 #include <QHash>
 #include <QImage>
@@ -46,17 +46,27 @@ public:
     std::optional<float> clearance;
     std::optional<StateBadgeTable> badges;
     std::vector<Selection> selected;
-    mutable std::mutex mutex;
-    mutable std::vector<std::pair<float, float>> windows;
+    // The windows asked for, from whichever thread drew.
+    struct Windows {
+        std::mutex mutex;
+        std::vector<std::pair<float, float>> list;
+    };
+    std::shared_ptr<Windows> asked = std::make_shared<Windows>();
+    std::vector<std::pair<float, float>> windows() const {
+        std::lock_guard lock(asked->mutex);
+        return asked->list;
+    }
 
     float xRange() const override { return range; }
     float yRange(const QString&) const override { return 1.0f; }
     QString xKey() const override { return QStringLiteral("date"); }
     QStringList yKeys() const override { return keys; }
-    GraphData dataFromX(float from, float to) const override {
-        std::lock_guard lock(mutex);
-        windows.emplace_back(from, to);
-        return data;
+    GraphFetch dataFetch() const override {
+        return [data = data, asked = asked](float from, float to, int) {
+            std::lock_guard lock(asked->mutex);
+            asked->list.emplace_back(from, to);
+            return data;
+        };
     }
     std::optional<int> lineType(const QString&) const override { return type; }
     std::optional<float> yBottomClearance() const override { return clearance; }
@@ -71,13 +81,33 @@ public:
     }
 };
 
-class TapLog : public TapDetectingViewDelegate {
-public:
+// The taps a graph announces, in order.
+struct TapLog {
     QList<QPair<QString, QPointF>> taps;
-    void gotSingleTapAtPoint(GraphView*, const QPointF& p) override { taps.append({"single", p}); }
-    void gotDoubleTapAtPoint(GraphView*, const QPointF& p) override { taps.append({"double", p}); }
-    void gotTwoFingerTapAtPoint(GraphView*, const QPointF& p) override { taps.append({"two", p}); }
+    void listen(GraphView& view) {
+        QObject::connect(&view, &GraphView::gotSingleTapAtPoint, [this](const QPointF& p) {
+            taps.append({"single", p});
+        });
+        QObject::connect(&view, &GraphView::gotDoubleTapAtPoint, [this](const QPointF& p) {
+            taps.append({"double", p});
+        });
+        QObject::connect(&view, &GraphView::gotTwoFingerTapAtPoint, [this](const QPointF& p) {
+            taps.append({"two", p});
+        });
+    }
 };
+
+// Draws the tile with the given clip rectangle into an image of the tile's size.
+inline QImage renderTile(const GraphView& view, const QRectF& clip) {
+    QImage image(clip.size().toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(-clip.topLeft());
+    painter.setClipRect(clip);
+    view.drawLayer(painter);
+    return image;
+}
 
 inline QImage solidImage(const QColor& colour, int side = 29) {
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);

@@ -20,17 +20,7 @@ protected:
 
     void SetUp() override { view.setGraphDelegate(&source); }
 
-    // Draws the tile with the given clip rectangle into an image of the tile's size.
-    QImage renderTile(const QRectF& clip) {
-        QImage image(clip.size().toSize(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.translate(-clip.topLeft());
-        painter.setClipRect(clip);
-        view.drawLayer(painter);
-        return image;
-    }
+    QImage renderTile(const QRectF& clip) { return ::renderTile(view, clip); }
 };
 
 int alphaAt(const QImage& image, int x, int y) {
@@ -117,9 +107,10 @@ TEST_F(GraphViewTest, EmptyWindowLogsAndLeavesTheTileEmpty) {
 
 TEST_F(GraphViewTest, TileAsksForItsOwnWindowPlusTwelvePointsEachSide) {
     renderTile(QRectF(2816, 0, 256, 411));
-    ASSERT_EQ(source.windows.size(), 1u);
-    EXPECT_FLOAT_EQ(source.windows[0].first, view.pixelsToOriginSecs(2816 - 12));
-    EXPECT_FLOAT_EQ(source.windows[0].second, view.pixelsToOriginSecs(2816 + 256 + 12));
+    const auto windows = source.windows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_FLOAT_EQ(windows[0].first, view.pixelsToOriginSecs(2816 - 12));
+    EXPECT_FLOAT_EQ(windows[0].second, view.pixelsToOriginSecs(2816 + 256 + 12));
 }
 
 TEST_F(GraphViewTest, SingleObjectDrawsOnlyItsDot) {
@@ -208,7 +199,7 @@ TEST_F(GraphViewTest, DayTicksAtHalfZoomSitAtWholeDaysInEveryTile) {
 
 TEST_F(GraphViewTest, SingleTapSelectsTheNearestPointWithinFiftyPoints) {
     TapLog taps;
-    view.setDelegate(&taps);
+    taps.listen(view);
     source.add(kNow - 27000, 0.5f); // (2980, 199.5)
     source.add(kNow - 21600, 0.5f); // (3000, 199.5)
     view.touchesEnded({Touch{QPointF(2995, 199.5), 1}}, 1);
@@ -246,10 +237,29 @@ TEST_F(GraphViewTest, GraphWithoutATimeScaleDrawsNothing) {
     source.range = 0;
     source.add(kNow - 27000, 0.5f);
     const QImage tile = renderTile(QRectF(2944, 0, 256, 411));
-    EXPECT_TRUE(source.windows.empty());
+    EXPECT_TRUE(source.windows().empty());
     EXPECT_EQ(tile, [&] {
         QImage empty(tile.size(), tile.format());
         empty.fill(Qt::transparent);
         return empty;
     }());
+}
+
+TEST_F(GraphViewTest, AnUnknownLevelBreaksTheLineInsteadOfPlunging) {
+    source.add(kNow - 27000, 0.5f);  // x 2980
+    source.add(kNow - 21600, -1.0f); // x 3000: no level known
+    source.add(kNow - 16200, 0.5f);  // x 3020
+    const QImage tile = renderTile(QRectF(2944, 0, 256, 411));
+    EXPECT_GT(alphaAt(tile, 36, 199), 128); // both known samples have their dots
+    EXPECT_GT(alphaAt(tile, 76, 199), 128);
+    EXPECT_EQ(alphaAt(tile, 46, 199), 0); // but no line runs through the gap
+    EXPECT_EQ(alphaAt(tile, 66, 199), 0);
+    EXPECT_EQ(alphaAt(tile, 56, 199), 0);
+    // Nothing under the plot, down to the time ticks.
+    EXPECT_TRUE(paintedRows(tile, 56, 210, 395).isEmpty());
+
+    // Where the unknown sample would be drawn (y 738, off the plot) nothing can be tapped.
+    view.touchesEnded({Touch{QPointF(3000, 730), 1}}, 1);
+    view.handleSingleTap();
+    EXPECT_TRUE(source.selected.empty());
 }

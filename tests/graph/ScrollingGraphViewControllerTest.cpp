@@ -158,11 +158,11 @@ TEST_F(ScrollingGraphViewControllerTest, ZoomRectangleIsCentredOnTheTap) {
 TEST_F(ScrollingGraphViewControllerTest, DoubleTapZoomsInAndTwoFingerTapZoomsOut) {
     auto c = make();
     QSignalSpy ended(c->scrollView(), &ScrollView::didEndZooming);
-    c->gotDoubleTapAtPoint(c->graphView(), QPointF(116000, 200));
+    c->gotDoubleTapAtPoint(QPointF(116000, 200));
     EXPECT_TRUE(c->scrollView()->isZoomAnimating());
     ASSERT_TRUE(ended.wait(2000));
     EXPECT_FLOAT_EQ(c->graphView()->zoomScale(), 2.0f);
-    c->gotTwoFingerTapAtPoint(c->graphView(), QPointF(232000, 200));
+    c->gotTwoFingerTapAtPoint(QPointF(232000, 200));
     ASSERT_TRUE(ended.wait(2000));
     EXPECT_FLOAT_EQ(c->graphView()->zoomScale(), 1.0f);
 }

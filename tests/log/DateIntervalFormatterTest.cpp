@@ -16,20 +16,22 @@ TEST(DateIntervalFormatter, SecondsAndMinutesAreCutInBothForms) {
         EXPECT_EQ(format(0), "0 seconds");
         EXPECT_EQ(format(-45), "45 seconds");
         EXPECT_EQ(format(59.9), "59 seconds");
-        EXPECT_EQ(format(60), "1 minutes");
+        EXPECT_EQ(format(1), "1 second");
+        EXPECT_EQ(format(60), "1 minute");
+        EXPECT_EQ(format(119), "1 minute");
         EXPECT_EQ(format(3599), "59 minutes");
     }
 }
 
 TEST(DateIntervalFormatter, CoarseFormRoundsHalvesUp) {
-    EXPECT_EQ(coarse(3600), "1 hours");
-    EXPECT_EQ(coarse(5399), "1 hours");
+    EXPECT_EQ(coarse(3600), "1 hour");
+    EXPECT_EQ(coarse(5399), "1 hour");
     EXPECT_EQ(coarse(5400), "2 hours");
     EXPECT_EQ(coarse(86399), "24 hours");
-    EXPECT_EQ(coarse(86400), "1 days");
+    EXPECT_EQ(coarse(86400), "1 day");
     EXPECT_EQ(coarse(129600), "2 days");
     EXPECT_EQ(coarse(604799), "7 days");
-    EXPECT_EQ(coarse(604800), "1 weeks");
+    EXPECT_EQ(coarse(604800), "1 week");
     EXPECT_EQ(coarse(907200), "2 weeks");
     EXPECT_EQ(coarse(-907200), "2 weeks");
 }

@@ -14,6 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
+
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -338,4 +341,75 @@ TEST_F(OverallStatisticsTest, NonFiniteTotalsCountAsADamagedFile) {
     EXPECT_FLOAT_EQ(handler->statisticsRange().fallingSum(), 0.0f);
     EXPECT_EQ(QDir(home.dataDir()).entryList({QStringLiteral("Statistics.plist.damaged-*")}).size(),
               1);
+}
+
+namespace {
+// What the period statistics were before they streamed: the newest window of the log, fed in
+// the order taken (saved records by row id, then the pending ones as inserted).
+StatisticsRange fromWindow(BatteryLogHandler& handler, int seconds) {
+    StatisticsRange range;
+    QList<Event> events = handler.getArrayFrom(0, seconds, false);
+    const auto taken = [](const Event& e) {
+        return e.objectId >= 0 ? e.objectId : std::numeric_limits<qint64>::max() / 2 - e.objectId;
+    };
+    std::sort(events.begin(), events.end(),
+              [&](const Event& a, const Event& b) { return taken(a) < taken(b); });
+    for (const Event& event : events)
+        range.updateStatistics(event);
+    return range;
+}
+
+void expectSameTotals(const StatisticsRange& a, const StatisticsRange& b) {
+    EXPECT_EQ(a.loadCycles(), b.loadCycles());
+    EXPECT_EQ(a.raisingSum(), b.raisingSum());
+    EXPECT_EQ(a.raisingSecs(), b.raisingSecs());
+    EXPECT_EQ(a.fallingSum(), b.fallingSum());
+    EXPECT_EQ(a.fallingSecs(), b.fallingSecs());
+    EXPECT_EQ(a.lastEvent(), b.lastEvent());
+}
+} // namespace
+
+// A month of samples every minute is 43,200 of them: every one counts, not the newest 2000.
+TEST_F(OverallStatisticsTest, PeriodStatisticsCoverEverySampleOfThePeriod) {
+    auto handler = makeHandler();
+    ManagedObjectContext* context = handler->managedObjectContext();
+    // Two days of samples a minute apart: falling 1 % every 10 minutes from full to empty,
+    // rising back as fast, then full.
+    const int minutes = 2 * 24 * 60;
+    for (int m = minutes; m >= 1; --m) {
+        const int step = std::min((minutes - m) / 10, 200);
+        const float level = static_cast<float>(std::abs(100 - step)) / 100.0f;
+        context->insertNewEvent(clock.now() - 60.0 * m, level, 1);
+    }
+    context->save(nullptr);
+    const auto week = StatisticsHandler::getLastWeek(*handler);
+    ASSERT_TRUE(week->lastEvent());
+    EXPECT_EQ(week->lastEvent()->creationDate, clock.now() - 60);
+    // Falling 100 % to 0 % once: 1.0 load; the newest 2000 minutes alone hold less.
+    EXPECT_NEAR(week->loadCycles(), 1.0f, 1e-3);
+    EXPECT_LT(fromWindow(*handler, 604800).loadCycles(), 0.5f);
+    EXPECT_FLOAT_EQ(week->fallingSecs(), 6000.0f);
+    EXPECT_FLOAT_EQ(week->raisingSecs(), 6000.0f);
+}
+
+TEST_F(OverallStatisticsTest, PeriodStatisticsOfSmallPeriodsAreUnchanged) {
+    auto handler = makeHandler();
+    ManagedObjectContext* context = handler->managedObjectContext();
+    for (int i = 0; i < 300; ++i)
+        context->insertNewEvent(clock.now() - 86000 + i * 250, 0.5f + 0.1f * std::sin(i * 0.3f),
+                                i % 40 < 30 ? 1 : 2);
+    context->insertNewEvent(clock.now() - 5000, 0.7f, 1); // two samples of one second
+    context->insertNewEvent(clock.now() - 5000, 0.6f, 1);
+    context->save(nullptr);
+    const QList<Event> saved = handler->getArrayFrom(0, 86400, false);
+    // Unsaved changes count as the window shows them: a pending delete and pending inserts,
+    // one of them at the date of a saved sample.
+    context->deleteObject(saved[10]);
+    context->insertNewEvent(saved[20].creationDate, 0.1f, 2);
+    context->insertNewEvent(clock.now() - 100, 0.9f, 3);
+    for (const int seconds : {3600, 86400, 604800}) {
+        SCOPED_TRACE(seconds);
+        expectSameTotals(*StatisticsHandler::getLastSeconds(seconds, *handler),
+                         fromWindow(*handler, seconds));
+    }
 }
