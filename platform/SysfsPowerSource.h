@@ -5,6 +5,7 @@
 #include <QSet>
 
 #include <mutex>
+#include <utility>
 #include <optional>
 
 // A battery in the kernel's power_supply class format (/sys/class/power_supply/<name>/).
@@ -28,6 +29,7 @@ public:
 private:
     std::optional<double> readNumber(const QString& dir, const char* file) const;
     std::optional<QString> readText(const QString& dir, const char* file) const;
+    static std::optional<std::pair<double, double>> plausibleRange(const char* file);
     void addCapacities(const QString& dir, Properties& table) const;
     void addElectricals(const QString& dir, BatteryState state, Properties& table) const;
 
