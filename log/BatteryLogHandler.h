@@ -2,6 +2,7 @@
 
 #include "Event.h"
 #include "StatisticsRange.h"
+#include "StoreAccess.h"
 #include "StoreError.h"
 
 #include <QList>
@@ -26,8 +27,10 @@ public:
     static constexpr int WindowLimit = 2000;
 
     // Opens the store and the statistics in documentsDirectory and starts battery monitoring.
+    // Read-only access shows what is stored and writes nothing: no samples, no statistics file,
+    // no store created where none exists.
     BatteryLogHandler(Device& device, QString documentsDirectory, UserDefaults& defaults,
-                      QObject* parent = nullptr);
+                      QObject* parent = nullptr, StoreAccess access = StoreAccess::ReadWrite);
     ~BatteryLogHandler() override;
 
     // Store objects.
@@ -78,6 +81,8 @@ public:
     void readStatisticsData();
     void writeStatisticsData();
     QString statisticsPath() const;
+    // Samples taken since the last successful save; at the end they are the ones lost.
+    int unsavedSamples() const { return unsavedSamples_; }
 
 public slots:
     void batteryLevelDidChange();
@@ -85,6 +90,7 @@ public slots:
 
 private:
     void logStoreError(const StoreError& error) const;
+    void saveSample(ManagedObjectContext& context);
     bool shouldDrop(const Event& previous, const Event& sample) const;
     std::optional<Event> lastStatisticsSample(const QList<Event>& candidates);
 
@@ -100,4 +106,6 @@ private:
     int visibleBeginDate_ = 0;
     int visibleEndDate_ = 0;
     std::unique_ptr<StatisticsRange> statisticsRange_;
+    StoreAccess access_;
+    int unsavedSamples_ = 0;
 };

@@ -204,11 +204,11 @@ TEST_F(OverallStatisticsTest, HostileFilesAreRefusedUnparsedAndKeptAside) {
     EXPECT_FALSE(QFile::exists(plist()));
     ASSERT_EQ(::mkfifo(QFile::encodeName(plist()).constData(), 0600), 0);
     EXPECT_FALSE(StatisticsFile::read(plist(), range));
-    EXPECT_EQ(QDir(home.dataDir())
-                  .entryList({QStringLiteral("Statistics.plist.damaged-*")},
-                             QDir::Files | QDir::System)
-                  .size(),
-              2);
+    EXPECT_EQ(
+        QDir(home.dataDir())
+            .entryList({QStringLiteral("Statistics.plist.damaged-*")}, QDir::Files | QDir::System)
+            .size(),
+        2);
 }
 
 TEST_F(OverallStatisticsTest, AFullDiskKeepsTheSavedTotals) {
