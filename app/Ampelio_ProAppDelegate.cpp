@@ -49,8 +49,8 @@ void Ampelio_ProAppDelegate::attach(ApplicationLifecycle& lifecycle) {
 bool Ampelio_ProAppDelegate::didFinishLaunchingWithOptions() {
     AnalyticsHooks::installUncaughtExceptionHandler();
     AnalyticsHooks::startSession();
-    batteryLogHandler_ =
-        std::make_unique<BatteryLogHandler>(device_, documentsDirectory_, defaults_);
+    batteryLogHandler_ = std::make_unique<BatteryLogHandler>(device_, documentsDirectory_,
+                                                             defaults_, nullptr, storeAccess_);
     handOverToScreens();
     AnalyticsHooks::attachScreens(history_, statistics_);
     batteryLogHandler_->setRange(LogRangeSeconds);

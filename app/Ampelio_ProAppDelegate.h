@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StoreAccess.h"
+
 #include <QObject>
 #include <QString>
 
@@ -51,6 +53,8 @@ public:
 
     QString applicationDocumentsDirectory() const { return documentsDirectory_; }
     BatteryLogHandler* batteryLogHandler() const { return batteryLogHandler_.get(); }
+    // Before the launch: read-only shows the log without adding samples (screenshots).
+    void setStoreAccess(StoreAccess access) { storeAccess_ = access; }
 
 private:
     void handOverToScreens();
@@ -61,6 +65,7 @@ private:
     UserDefaults& defaults_;
     KeepAliveService& keepAlive_;
     std::unique_ptr<BatteryLogHandler> batteryLogHandler_;
+    StoreAccess storeAccess_ = StoreAccess::ReadWrite;
     QWidget* window_ = nullptr;
     AmpelioGraphController* graphViewcontroller_ = nullptr;
     HistoryViewController* history_ = nullptr;

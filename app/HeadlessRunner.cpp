@@ -1,6 +1,7 @@
 #include "HeadlessRunner.h"
 
 #include "Ampelio_ProAppDelegate.h"
+#include "BatteryLogHandler.h"
 
 #include <QCoreApplication>
 
@@ -19,5 +20,7 @@ int HeadlessRunner::run() {
 
 void HeadlessRunner::terminate() {
     lifecycle_.terminate();
-    QCoreApplication::exit(0);
+    // Samples that never reached the log make the run a failure for whoever started it.
+    const BatteryLogHandler* handler = delegate_.batteryLogHandler();
+    QCoreApplication::exit(handler && handler->unsavedSamples() > 0 ? 1 : 0);
 }

@@ -86,11 +86,18 @@ void WindowedApplication::settle() {
     QApplication::processEvents();
 }
 
+void WindowedApplication::terminate() {
+    lifecycle_.terminate();
+    QCoreApplication::exit(0);
+}
+
 int WindowedApplication::screenshot(const QString& directory) {
     if (!QDir().mkpath(directory)) {
         std::fprintf(stderr, "Couldn't create %s\n", qPrintable(directory));
         return 1;
     }
+    // Another logger may be running: pictures must not add a sample to its log.
+    delegate_->setStoreAccess(StoreAccess::ReadOnly);
     lifecycle_.launch();
     lifecycle_.activate();
     const QStringList names = {QStringLiteral("graph"), QStringLiteral("history"),

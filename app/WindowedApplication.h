@@ -27,6 +27,9 @@ public:
     int run();
     // Launches offscreen, renders each tab to DIR/<tab>.png at the screen's size, terminates.
     int screenshot(const QString& directory);
+    // Leaves through the terminate path at once. Unlike QApplication::quit() it sends no close
+    // events, which the window would take for "keep logging in the background".
+    void terminate();
 
     MainWindow& window() const { return *window_; }
     Ampelio_ProAppDelegate& delegate() const { return *delegate_; }

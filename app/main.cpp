@@ -127,17 +127,14 @@ int runWindowed(int argc, char* argv[], const Options& options) {
                      &MainWindow::restore);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &app,
-                     &QApplication::quit);
+                     [&application] { application.terminate(); });
     return options.screenshotDir ? application.screenshot(*options.screenshotDir)
                                  : application.run();
 }
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // The result is deliberately ignored: an existing or refused directory changes nothing here,
-    // and the store reports its own failure.
-    Paths::createDocumentsDirectory();
-
+    TerminationSignals::install();
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
@@ -151,12 +148,19 @@ int main(int argc, char* argv[]) {
         printUsage(stderr);
         return 2;
     }
+    if (const auto problem = Paths::problem()) {
+        std::fprintf(stderr, "%s\n", qPrintable(*problem));
+        return 1;
+    }
     if (options.exportCsv || options.report) {
+        TerminationSignals::uninstall();
         QCoreApplication app(argc, argv);
         return options.report
                    ? ReportCommand::run(Paths::documentsDirectory())
                    : CsvExportCommand::run(Paths::documentsDirectory(), *options.exportCsv);
     }
+    // Failures here show when the store opens, with the reason and the path.
+    Paths::createPrivateDirectories();
     if (options.headless || (!options.screenshotDir && !hasDisplay()))
         return runHeadless(argc, argv, options.headless);
     return runWindowed(argc, argv, options);

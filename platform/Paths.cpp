@@ -8,9 +8,8 @@
 namespace {
 QString home() {
     const QString value = qEnvironmentVariable("HOME");
-    return QDir::isAbsolutePath(value) && QDir::cleanPath(value) != QLatin1String("/")
-               ? value
-               : QString();
+    return QDir::isAbsolutePath(value) && QDir::cleanPath(value) != QLatin1String("/") ? value
+                                                                                       : QString();
 }
 
 QString xdgDirectory(const char* variable, const char* fallbackBelowHome) {
@@ -40,8 +39,9 @@ void makePrivateDirectory(const QString& dir) {
     QDir().mkpath(QFileInfo(dir).path());
     ::mkdir(QFile::encodeName(dir).constData(), 0700);
     tighten(dir, 0700);
-    QDirIterator files(dir, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System |
-                                QDir::NoDotAndDotDot | QDir::NoSymLinks,
+    QDirIterator files(dir,
+                       QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System |
+                           QDir::NoDotAndDotDot | QDir::NoSymLinks,
                        QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QFileInfo info(files.next());

@@ -119,7 +119,8 @@ private:
 
 // The XML format: nesting is the depth of open <array> and <dict> elements; every element
 // that opens counts as a node.
-std::optional<QString> xmlRefusal(const QByteArray& bytes, const PropertyListGuard::Limits& limits) {
+std::optional<QString> xmlRefusal(const QByteArray& bytes,
+                                  const PropertyListGuard::Limits& limits) {
     int depth = 0;
     qint64 nodes = 0;
     const qsizetype size = bytes.size();

@@ -5,8 +5,8 @@
 #include <QSet>
 
 #include <mutex>
-#include <utility>
 #include <optional>
+#include <utility>
 
 // A battery in the kernel's power_supply class format (/sys/class/power_supply/<name>/).
 // The battery directory is looked up again on every call, so batteries that appear, vanish or

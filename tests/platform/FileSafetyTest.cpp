@@ -40,7 +40,9 @@ QByteArray nestedArrays(int depth) {
     }
     const quint64 table = static_cast<quint64>(body.size());
     for (const quint32 offset : offsets)
-        body.append(char(offset >> 24)).append(char(offset >> 16)).append(char(offset >> 8))
+        body.append(char(offset >> 24))
+            .append(char(offset >> 16))
+            .append(char(offset >> 8))
             .append(char(offset));
     QByteArray trailer(6, '\0');
     trailer.append(char(4)).append(char(3));
@@ -95,8 +97,8 @@ TEST(PropertyListGuard, RefusesDeepNestingAndSharedReferencesBeforeParsing) {
     const QByteArray xmlDeep = "<plist>" + QByteArray("<array>").repeated(40) +
                                QByteArray("</array>").repeated(40) + "</plist>";
     EXPECT_TRUE(PropertyListGuard::refusal(xmlDeep, Limits));
-    const QByteArray xmlFlat = "<plist><array>" + QByteArray("<array/>").repeated(100) +
-                               "</array></plist>";
+    const QByteArray xmlFlat =
+        "<plist><array>" + QByteArray("<array/>").repeated(100) + "</array></plist>";
     EXPECT_FALSE(PropertyListGuard::refusal(xmlFlat, Limits)) << "empty elements do not nest";
 
     // Array i holds array i+1 twice: 30 objects that a parser would expand to 2^30 nodes.
