@@ -106,6 +106,7 @@ for ((i = 1; i <= iterations; i++)); do
         echo "iteration $i: FAILED" >&2
         failures=$((failures + 1))
     fi
+    ((i % 50)) || echo "$i iterations, $failures failures, $rows rows"
 done
 echo "$iterations iterations, $failures failures, $rows rows in the log"
 ((failures == 0))
