@@ -51,6 +51,8 @@ public:
             Frame frame;
             if (!children(object, frame))
                 return std::nullopt;
+            if (nul_)
+                return QStringLiteral("a string holding a NUL character");
             if (frame.container && static_cast<qint64>(stack.size()) >= limits_.maxDepth)
                 return tooDeep(limits_.maxDepth);
             if (frame.left > 0)
@@ -76,16 +78,34 @@ private:
         return value;
     }
 
+    // The library asserts (and so aborts the process) on a string or key holding a NUL.
+    // Each string is scanned once, however often it is referenced.
+    bool holdsNul(uint64_t object, unsigned kind, uint64_t at, uint64_t count) {
+        if (scanned_.empty())
+            scanned_.resize(objectCount_);
+        if (scanned_[object])
+            return false;
+        scanned_[object] = true;
+        const uint64_t unit = kind == 0x6 ? 2 : 1;
+        for (uint64_t i = 0; i < count; ++i) {
+            if (data_[at + i * unit] == 0 && (unit == 1 || data_[at + i * unit + 1] == 0))
+                return true;
+        }
+        return false;
+    }
+
     // The references of a container; none for scalars. False when the object or its references
     // lie outside the file.
-    bool children(uint64_t object, Frame& frame) const {
+    bool children(uint64_t object, Frame& frame) {
         const uint64_t offset = be(data_ + tableOffset_ + object * offsetSize_, offsetSize_);
         if (offset >= size_)
             return false;
         const uint8_t marker = data_[offset];
         const unsigned kind = marker >> 4;
-        // Arrays (0xA), sets (0xC) and dictionaries (0xD, keys and values) hold references.
-        if (kind != 0xA && kind != 0xC && kind != 0xD)
+        // Arrays (0xA), sets (0xC) and dictionaries (0xD, keys and values) hold references;
+        // ASCII (0x5) and UTF-16 (0x6) strings are checked for NULs.
+        const bool string = kind == 0x5 || kind == 0x6;
+        if (kind != 0xA && kind != 0xC && kind != 0xD && !string)
             return true;
         uint64_t count = marker & 0x0F;
         uint64_t at = offset + 1;
@@ -98,6 +118,13 @@ private:
                 return false;
             count = be(data_ + at + 1, length);
             at += 1 + length;
+        }
+        if (string) {
+            const uint64_t unit = kind == 0x6 ? 2 : 1;
+            if (count > size_ || count * unit > size_ - at)
+                return false;
+            nul_ = nul_ || holdsNul(object, kind, at, count);
+            return true;
         }
         const uint64_t references = kind == 0xD ? count * 2 : count;
         if (count > size_ || references > (size_ - at) / refSize_)
@@ -115,6 +142,8 @@ private:
     unsigned refSize_ = 0;
     uint64_t objectCount_ = 0;
     uint64_t tableOffset_ = 0;
+    std::vector<bool> scanned_;
+    bool nul_ = false;
 };
 
 // The XML format: nesting is the depth of open <array> and <dict> elements; every element

@@ -72,7 +72,9 @@ if not os.path.exists(log):
 db = sqlite3.connect('file:%s?mode=ro' % log, uri=True)
 if db.execute('PRAGMA integrity_check').fetchone()[0] != 'ok':
     sys.exit('integrity check failed')
-ids = {row[0] for row in db.execute('SELECT id FROM events')}
+# A kill before the first open completed leaves an empty database: nothing stored yet.
+tables = {row[0] for row in db.execute("SELECT name FROM sqlite_master WHERE type = 'table'")}
+ids = {row[0] for row in db.execute('SELECT id FROM events')} if 'events' in tables else set()
 before = set()
 if os.path.exists(idfile):
     before = {int(line) for line in open(idfile)}
@@ -98,7 +100,7 @@ for ((i = 1; i <= iterations; i++)); do
     "$binary" --headless >>"$work/ampelio.log" 2>&1 &
     logger=$!
     # Anywhere from the middle of the start to well into logging.
-    sleep "$(printf '0.%03d' $((RANDOM % 400 + 10)))"
+    sleep "$(printf '%d.%03d' $((RANDOM % 2)) $((RANDOM % 1000)))"
     kill -9 "$logger" 2>/dev/null || true
     wait "$logger" 2>/dev/null || true
     logger=

@@ -115,6 +115,12 @@ TEST(PropertyListGuard, RefusesDeepNestingAndSharedReferencesBeforeParsing) {
               QByteArray(8, '\0') + QByteArray(7, '\0') + table;
     EXPECT_TRUE(PropertyListGuard::refusal(shared, Limits));
 
+    // The property-list library aborts the process on a string holding a NUL.
+    const QByteArray nul = QByteArray("bplist00") + char(0x52) + 'a' + '\0' + char(8) +
+                           QByteArray(6, '\0') + char(1) + char(1) + QByteArray(7, '\0') + char(1) +
+                           QByteArray(8, '\0') + QByteArray(7, '\0') + char(11);
+    EXPECT_EQ(PropertyListGuard::refusal(nul, Limits), "a string holding a NUL character");
+
     EXPECT_TRUE(PropertyListGuard::refusal(QByteArray(Limits.maxBytes + 1, ' '), Limits));
     EXPECT_FALSE(PropertyListGuard::refusal("bplist00", Limits)) << "malformed: left to the parser";
 }
