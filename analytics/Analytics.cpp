@@ -59,6 +59,10 @@ Analytics& Analytics::notifications() {
 }
 
 void Analytics::startSession(const QVariant& apiKey) {
+    if (!isEnabled()) {
+        ANALYTICS_LOG(AtLeast2, "Analytics: usage statistics are not shared; no session started");
+        return;
+    }
     {
         std::lock_guard lock(analyticsMutex);
         if (globals().settings().startSessionCalled) {
@@ -103,12 +107,13 @@ void Analytics::setLaunchOptions(const QMap<QString, QStringList>& options) {
 }
 
 void Analytics::createAndSendSession() {
+    if (!isEnabled())
+        return;
     const AnalyticsSettings s = globals().settings();
     AnalyticsImpl& impl = AnalyticsImpl::instance();
     impl.setupForApiKey(s.apiKey);
     setSessionReportsOnCloseEnabled(s.sessionReportsOnCloseEnabled);
     setSessionReportsOnPauseEnabled(s.sessionReportsOnPauseEnabled);
-    setBackgroundSessionEnabled(s.backgroundSessionEnabled);
     setEventLoggingEnabled(s.eventLoggingEnabled);
     setCrashReportingEnabled(s.crashReportingEnabled);
     setAge(s.age);

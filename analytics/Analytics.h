@@ -66,6 +66,14 @@ public:
     static void applicationDidBecomeActive();
     // Minimised or in the tray: retries wait until the application is back.
     static void setApplicationInBackground(bool background);
+    // Without a window the background is the normal state: retries go on in it.
+    static void setHeadless(bool headless);
+
+    // The user's choice to share usage statistics (on unless switched off). Off stops the
+    // client, cancels its uploads and deletes everything it stored; until it is switched on
+    // again nothing is recorded, stored or sent. On the GUI thread.
+    static void setEnabled(bool enabled);
+    static bool isEnabled();
 
     // Waits until every request made so far has run on the work queue.
     static void waitUntilIdle();

@@ -10,6 +10,7 @@
 #include "AnalyticsWorkQueue.h"
 
 #include <QCoreApplication>
+#include <QUrl>
 
 #include <atomic>
 
@@ -64,6 +65,11 @@ void AnalyticsDataSender::setup() {
 }
 
 void AnalyticsDataSender::sendSessionsData(const QByteArray& data) {
+    // A report for the built-in endpoint could never go: keeping it would only fill the disk.
+    if (AnalyticsHttpAsyncTask::isReservedHost(QUrl(AnalyticsNetworkUtil::serverURL()))) {
+        ANALYTICS_LOG(AtLeast2, "Analytics: no endpoint configured; report not kept");
+        return;
+    }
     const QString identifier = storeData(data);
     if (hasOngoingTasksWindow())
         sendData(data, identifier);
@@ -111,7 +117,11 @@ void AnalyticsDataSender::startUpload(const QByteArray& data, const QString& tag
     const QString url = AnalyticsNetworkUtil::serverURL();
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
-        [url, data, complete] { AnalyticsHttpAsyncTask::post(url, data, complete)->start(); },
+        [url, data, complete, startedBy] {
+            // The client may have been stopped (the user opted out) since this was queued.
+            if (generation.load() == startedBy)
+                AnalyticsHttpAsyncTask::post(url, data, complete)->start();
+        },
         Qt::QueuedConnection);
 }
 
@@ -131,6 +141,7 @@ void AnalyticsDataSender::requestSuccessComplete(const QString& tag,
     ANALYTICS_LOG(AtLeast2, "AnalyticsSession: async http response code: %d, id [%s]",
                   response.statusCode, qUtf8Printable(tag));
     dataIndex_.setSentReportSuccessfully(true);
+    AnalyticsNetworkUtil::instance().uploadAccepted();
     removeStoredDataWithIdentifier(tag);
     unregisterTask(tag, true);
 }
@@ -164,7 +175,7 @@ void AnalyticsDataSender::didCompleteAllTasks() {
 }
 
 void AnalyticsDataSender::performRetransmitNotSentBlocks() {
-    if (AnalyticsGlobalVariableStorage::sharedInstance().applicationInBackground()) {
+    if (AnalyticsGlobalVariableStorage::sharedInstance().retriesWait()) {
         ANALYTICS_LOG(AtLeast2, "Analytics: application is in background, skipping sending data.");
         return;
     }

@@ -26,6 +26,8 @@ struct AnalyticsSettings {
     QString pushToken;
     // The desktop's stand-in for the phone's background state: minimised or in the tray.
     bool applicationInBackground = false;
+    // A logger without a window has no foreground to wait for.
+    bool headless = false;
 };
 
 // Process-wide analytics settings that outlive any one session record.
@@ -48,6 +50,11 @@ public:
     void update(const std::function<void(AnalyticsSettings&)>& change);
     QString apiKey() const { return settings().apiKey; }
     bool applicationInBackground() const { return settings().applicationInBackground; }
+    // In the background with a window to come back to: retries wait for it.
+    bool retriesWait() const {
+        const AnalyticsSettings s = settings();
+        return s.applicationInBackground && !s.headless;
+    }
 
     // Back to the defaults; for tests and shutdown.
     void reset();

@@ -9,7 +9,13 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
+// Both on the GUI thread only.
+int inFlight = 0;
+QList<QPointer<AnalyticsHttpAsyncTask>> waiting;
+
 QNetworkAccessManager& manager() {
     // One per process, on the GUI thread; the application object outlives every request.
     static QPointer<QNetworkAccessManager> shared;
@@ -68,36 +74,72 @@ bool AnalyticsHttpAsyncTask::isReservedHost(const QUrl& url) {
 
 void AnalyticsHttpAsyncTask::start() {
     if (isReservedHost(QUrl(url_))) {
-        // Completed from the event loop, as a network failure would be, so callers see one path.
-        QTimer::singleShot(0, this, [this] {
-            AnalyticsHTTPResponse response;
-            response.error = QStringLiteral("No endpoint configured (%1)").arg(QUrl(url_).host());
-            completion_(cancelled_ ? Outcome::Cancelled : Outcome::Failed, response);
-            deleteLater();
-        });
+        completeUnsent(Outcome::Failed,
+                       QStringLiteral("No endpoint configured (%1)").arg(QUrl(url_).host()));
         return;
     }
+    if (inFlight >= MaxRequestsInFlight) {
+        waiting.append(this);
+        return;
+    }
+    send();
+}
+
+// The transfer timeout starts here, when the request really goes out.
+void AnalyticsHttpAsyncTask::send() {
+    ++inFlight;
     const QNetworkRequest request = requestFor(url_, headerFields_, timeoutInterval_);
     reply_ = manager().sendCustomRequest(request, method_.toUtf8(), body_);
     connect(reply_, &QNetworkReply::finished, this, &AnalyticsHttpAsyncTask::finished);
 }
 
+void AnalyticsHttpAsyncTask::sendNextWaiting() {
+    while (inFlight < MaxRequestsInFlight && !waiting.isEmpty()) {
+        const QPointer<AnalyticsHttpAsyncTask> next = waiting.takeFirst();
+        if (next)
+            next->send();
+    }
+}
+
+// Completed from the event loop, as a network failure would be, so callers see one path.
+void AnalyticsHttpAsyncTask::completeUnsent(Outcome outcome, const QString& error) {
+    QTimer::singleShot(0, this, [this, outcome, error] {
+        AnalyticsHTTPResponse response;
+        response.error = error;
+        completion_(cancelled_ ? Outcome::Cancelled : outcome, response);
+        deleteLater();
+    });
+}
+
 void AnalyticsHttpAsyncTask::cancelTask() {
     cancelled_ = true;
-    if (reply_)
+    if (reply_) {
         reply_->abort();
+    } else if (waiting.removeOne(this)) {
+        completeUnsent(Outcome::Cancelled, QString());
+    }
 }
 
 void AnalyticsHttpAsyncTask::cancelAll() {
+    const auto unsent = std::exchange(waiting, {});
+    for (const QPointer<AnalyticsHttpAsyncTask>& task : unsent) {
+        if (task) {
+            task->cancelled_ = true;
+            task->completeUnsent(Outcome::Cancelled, QString());
+        }
+    }
     for (QNetworkReply* reply : manager().findChildren<QNetworkReply*>())
         reply->abort();
 }
 
 void AnalyticsHttpAsyncTask::finished() {
+    --inFlight;
     QNetworkReply* reply = reply_;
     AnalyticsHTTPResponse response;
     response.statusCode = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    response.body = reply->readAll();
+    // An aborted or timed-out reply is closed; reading it would only warn.
+    if (reply->isOpen())
+        response.body = reply->readAll();
     for (const auto& pair : reply->rawHeaderPairs())
         response.headers.insert(QString::fromLatin1(pair.first).toLower(),
                                 QString::fromLatin1(pair.second));
@@ -118,4 +160,5 @@ void AnalyticsHttpAsyncTask::finished() {
     reply->deleteLater();
     completion_(outcome, response);
     deleteLater();
+    sendNextWaiting();
 }

@@ -19,6 +19,9 @@ class AnalyticsHttpAsyncTask : public QObject {
     Q_OBJECT
 public:
     static constexpr int AnalyticsHttpAsyncTaskDefaultTimeoutInterval = 20;
+    // Qt opens at most six connections to a host and queues the rest with their timeout
+    // already running; requests beyond this wait here, unsent and untimed, instead.
+    static constexpr int MaxRequestsInFlight = 6;
     enum class Outcome { Successful, Failed, Cancelled };
     using Completion = std::function<void(Outcome, const AnalyticsHTTPResponse&)>;
 
@@ -39,7 +42,10 @@ public:
 
 private:
     AnalyticsHttpAsyncTask() = default;
+    void send();
     void finished();
+    void completeUnsent(Outcome outcome, const QString& error);
+    static void sendNextWaiting();
 
     QString method_;
     QString url_;

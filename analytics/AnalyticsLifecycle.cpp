@@ -78,6 +78,10 @@ void Analytics::setApplicationInBackground(bool background) {
     globals().update([=](AnalyticsSettings& s) { s.applicationInBackground = background; });
 }
 
+void Analytics::setHeadless(bool headless) {
+    globals().update([=](AnalyticsSettings& s) { s.headless = headless; });
+}
+
 void Analytics::waitUntilIdle() {
     if (AnalyticsImpl* session = AnalyticsImpl::existing())
         session->flush();

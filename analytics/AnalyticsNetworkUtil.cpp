@@ -44,7 +44,7 @@ void AnalyticsNetworkUtil::initNetworkReachability() {
         started_ = true;
     }
     // Without a backend the state stays as it was before monitoring: status 0, reachable.
-    if (QNetworkInformation::loadDefaultBackend()) {
+    if (loadAnyBackend()) {
         QNetworkInformation* info = QNetworkInformation::instance();
         auto changed = [this] {
             applySystemState();
@@ -56,6 +56,28 @@ void AnalyticsNetworkUtil::initNetworkReachability() {
         applySystemState();
     }
     ANALYTICS_LOG(AtLeast2, "initial network status [%d] ========= ", networkStatus());
+}
+
+// The platform's default backend may be missing (no NetworkManager); any other that reports
+// reachability serves as well.
+bool AnalyticsNetworkUtil::loadAnyBackend() {
+    if (QNetworkInformation::loadDefaultBackend() ||
+        QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability))
+        return true;
+    for (const QString& backend : QNetworkInformation::availableBackends()) {
+        if (QNetworkInformation::loadBackendByName(backend))
+            return true;
+    }
+    ANALYTICS_LOG(AtLeast2, "Analytics: no network information backend; status from uploads");
+    return false;
+}
+
+void AnalyticsNetworkUtil::uploadAccepted() {
+    std::lock_guard lock(mutex_);
+    if (status_ != NotReachable)
+        return;
+    status_ = ReachableViaWiFi;
+    reachable_ = true;
 }
 
 void AnalyticsNetworkUtil::updateNetworkStatus(int status) {

@@ -26,6 +26,8 @@ public:
     // Starts following the system's network state; once per process, on the GUI thread.
     void initNetworkReachability();
     void updateNetworkStatus(int status);
+    // An accepted upload proves a connection that no backend may have reported.
+    void uploadAccepted();
     bool isNetworkReachable() const;
     int networkStatus() const;
 
@@ -46,6 +48,7 @@ private:
     void applyStatus(int status);
     void applySystemState();
     static unsigned flagsOfSystem();
+    static bool loadAnyBackend();
 
     mutable std::mutex mutex_;
     bool started_ = false;

@@ -92,12 +92,12 @@ QVariant arrayFromNode(plist_t node) {
     return list;
 }
 
+// Read by pointer and length: the copying accessor asserts (aborting the process) when a
+// stored string holds a NUL or its length disagrees with its text.
 QVariant stringFromNode(plist_t node) {
-    char* text = nullptr;
-    plist_get_string_val(node, &text);
-    const QString value = QString::fromUtf8(text);
-    free(text);
-    return value;
+    uint64_t length = 0;
+    const char* text = plist_get_string_ptr(node, &length);
+    return text ? QString::fromUtf8(text, static_cast<qsizetype>(length)) : QString();
 }
 
 QVariant dataFromNode(plist_t node) {

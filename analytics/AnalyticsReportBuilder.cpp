@@ -9,6 +9,8 @@
 #include "AnalyticsUtil.h"
 #include "Clock.h"
 
+#include <QtEndian>
+
 using P = AnalyticsProtocolData;
 
 namespace {
@@ -118,17 +120,20 @@ void appendPushTokenAndLaunchOptions(const AnalyticsSession& current, QByteArray
 }
 
 // The blocks that could be formed; a session that fails to serialise is left out, not the report.
-int appendBlocks(const QList<AnalyticsReportBuilder::Item>& items, QByteArray& blocks) {
+int appendBlocks(const QList<AnalyticsReportBuilder::Item>& items, QByteArray& data) {
     int count = 0;
     for (const auto& item : items) {
         try {
-            std::optional<QByteArray> block;
-            if (const auto* session = std::get_if<const AnalyticsSession*>(&item))
-                block = (*session)->data();
-            else
-                block = std::get<QByteArray>(item);
+            if (const auto* stored = std::get_if<QByteArray>(&item)) {
+                if (!stored->isEmpty()) {
+                    data.append(*stored);
+                    ++count;
+                }
+                continue;
+            }
+            const std::optional<QByteArray> block = std::get<const AnalyticsSession*>(item)->data();
             if (block && !block->isEmpty()) {
-                blocks.append(*block);
+                data.append(*block);
                 ++count;
             }
         } catch (const std::exception& exception) {
@@ -137,22 +142,35 @@ int appendBlocks(const QList<AnalyticsReportBuilder::Item>& items, QByteArray& b
     }
     return count;
 }
+
+// Stored blocks are most of a report: reserving for them once spares a copy of each and
+// the growth of the buffer.
+qsizetype storedBytes(const QList<AnalyticsReportBuilder::Item>& items) {
+    qsizetype bytes = 0;
+    for (const auto& item : items)
+        if (const auto* stored = std::get_if<QByteArray>(&item))
+            bytes += stored->size();
+    return bytes;
+}
 } // namespace
 
 QByteArray AnalyticsReportBuilder::dataForSessions(const AnalyticsSession& current,
                                                    const QList<Item>& items) {
     ANALYTICS_LOG(Exactly3, "AnalyticsSession: Creating HTTP data from sessions");
+    constexpr qsizetype headerReserve = 1024;
     QByteArray data;
+    data.reserve(headerReserve + storedBytes(items) + qsizetype(sizeof(quint32)));
     appendHeader(current, data);
     appendIdentifiers(data);
     appendSessionFacts(current, data);
     appendProperties(data);
     appendPushTokenAndLaunchOptions(current, data);
-    QByteArray blocks;
-    const int count = appendBlocks(items, blocks);
+    // The count precedes the blocks but is known only after them: written in place afterwards.
+    const qsizetype countAt = data.size();
+    P::appendUshort(0, data);
+    const int count = appendBlocks(items, data);
     ANALYTICS_LOG(Exactly3, "AnalyticsSession: sessionCount[%d]", count);
-    P::appendUshort(count, data);
-    data.append(blocks);
+    qToBigEndian(static_cast<quint16>(count), data.data() + countAt);
     const quint32 checksum = AnalyticsUtil::dataChecksum(data);
     ANALYTICS_LOG(Exactly3, "AnalyticsSession: sessions data checksum [%d]",
                   static_cast<qint32>(checksum));

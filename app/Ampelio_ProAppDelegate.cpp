@@ -21,9 +21,10 @@ const QString BackgroundingKey = QStringLiteral("backgrounding_enabled");
 
 Ampelio_ProAppDelegate::Ampelio_ProAppDelegate(Device& device, QString documentsDirectory,
                                                UserDefaults& defaults, KeepAliveService& keepAlive,
-                                               QObject* parent)
-    : QObject(parent), device_(device), documentsDirectory_(std::move(documentsDirectory)),
-      defaults_(defaults), keepAlive_(keepAlive) {}
+                                               QObject* parent, StoreAccess access)
+    : QObject(parent), documentsDirectory_(std::move(documentsDirectory)), defaults_(defaults),
+      keepAlive_(keepAlive), batteryLogHandler_(std::make_unique<BatteryLogHandler>(
+                                 device, documentsDirectory_, defaults, nullptr, access)) {}
 
 Ampelio_ProAppDelegate::~Ampelio_ProAppDelegate() = default;
 
@@ -48,30 +49,14 @@ void Ampelio_ProAppDelegate::attach(ApplicationLifecycle& lifecycle) {
 
 bool Ampelio_ProAppDelegate::didFinishLaunchingWithOptions() {
     AnalyticsHooks::installUncaughtExceptionHandler();
-    AnalyticsHooks::startSession();
-    batteryLogHandler_ = std::make_unique<BatteryLogHandler>(device_, documentsDirectory_,
-                                                             defaults_, nullptr, storeAccess_);
-    handOverToScreens();
+    AnalyticsHooks::startSession(defaults_);
+    batteryLogHandler_->startMonitoring();
     AnalyticsHooks::attachScreens(history_, statistics_);
     batteryLogHandler_->setRange(LogRangeSeconds);
     if (window_)
         window_->show();
     updateLaunchDefaults();
     return true;
-}
-
-// In tab order, so listeners register in that order; the statistics screen exports through
-// the history screen.
-void Ampelio_ProAppDelegate::handOverToScreens() {
-    BatteryLogHandler* handler = batteryLogHandler_.get();
-    if (graphViewcontroller_)
-        graphViewcontroller_->setBatteryLogHandler(handler);
-    if (history_)
-        history_->setBatteryLogHandler(handler);
-    if (statistics_) {
-        statistics_->setBatteryLogHandler(handler);
-        statistics_->setHistoryViewController(history_);
-    }
 }
 
 void Ampelio_ProAppDelegate::updateLaunchDefaults() {
@@ -117,8 +102,7 @@ void Ampelio_ProAppDelegate::applicationDidBecomeActive() {
 }
 
 void Ampelio_ProAppDelegate::applicationWillTerminate() {
-    if (batteryLogHandler_)
-        batteryLogHandler_->cleanUp();
+    batteryLogHandler_->cleanUp();
 }
 
 void Ampelio_ProAppDelegate::alertViewDidDismissWithButtonIndex(int buttonIndex) {

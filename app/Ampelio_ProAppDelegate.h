@@ -26,11 +26,15 @@ public:
     static constexpr int LogRangeSeconds = 31104000; // 360 days
     static constexpr double KeepAliveTimeout = 900.0;
 
+    // Opens the log, so that the screens can be built on it before the launch.
+    // Read-only access shows the log without adding samples (screenshots).
     Ampelio_ProAppDelegate(Device& device, QString documentsDirectory, UserDefaults& defaults,
-                           KeepAliveService& keepAlive, QObject* parent = nullptr);
+                           KeepAliveService& keepAlive, QObject* parent = nullptr,
+                           StoreAccess access = StoreAccess::ReadWrite);
     ~Ampelio_ProAppDelegate() override;
 
-    // The window and the tab screens the launch hands the log to (none when headless).
+    // The window and the screens whose visits and refresh timer follow the lifecycle (none
+    // when headless).
     void setWindow(QWidget* window) { window_ = window; }
     void setGraphViewcontroller(AmpelioGraphController* graph) { graphViewcontroller_ = graph; }
     AmpelioGraphController* graphViewcontroller() const { return graphViewcontroller_; }
@@ -52,20 +56,15 @@ public:
     void alertViewDidDismissWithButtonIndex(int buttonIndex);
 
     QString applicationDocumentsDirectory() const { return documentsDirectory_; }
-    BatteryLogHandler* batteryLogHandler() const { return batteryLogHandler_.get(); }
-    // Before the launch: read-only shows the log without adding samples (screenshots).
-    void setStoreAccess(StoreAccess access) { storeAccess_ = access; }
+    BatteryLogHandler& batteryLogHandler() const { return *batteryLogHandler_; }
 
 private:
-    void handOverToScreens();
     void updateLaunchDefaults();
 
-    Device& device_;
     QString documentsDirectory_;
     UserDefaults& defaults_;
     KeepAliveService& keepAlive_;
-    std::unique_ptr<BatteryLogHandler> batteryLogHandler_;
-    StoreAccess storeAccess_ = StoreAccess::ReadWrite;
+    const std::unique_ptr<BatteryLogHandler> batteryLogHandler_;
     QWidget* window_ = nullptr;
     AmpelioGraphController* graphViewcontroller_ = nullptr;
     HistoryViewController* history_ = nullptr;

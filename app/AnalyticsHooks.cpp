@@ -4,8 +4,11 @@
 #include "ApplicationLifecycle.h"
 #include "HistoryViewController.h"
 #include "StatisticsTableViewController.h"
+#include "UserDefaults.h"
 
 #include <QString>
+
+#include <cxxabi.h>
 
 #include <atomic>
 #include <chrono>
@@ -15,12 +18,22 @@
 #include <typeinfo>
 
 namespace {
+// The type as a developer writes it ("std::runtime_error"), not the ABI's "St13runtime_error".
+QString readableTypeName(const std::type_info& type) {
+    int status = 0;
+    char* demangled = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+    const QString name = status == 0 && demangled ? QString::fromLatin1(demangled)
+                                                  : QString::fromLatin1(type.name());
+    std::free(demangled);
+    return name;
+}
+
 AnalyticsException describeCurrentException() {
     try {
         if (const std::exception_ptr current = std::current_exception())
             std::rethrow_exception(current);
     } catch (const std::exception& exception) {
-        return {QString::fromLatin1(typeid(exception).name()), QString::fromUtf8(exception.what()),
+        return {readableTypeName(typeid(exception)), QString::fromUtf8(exception.what()),
                 QString()};
     } catch (...) {
         return {QStringLiteral("unknown"), QStringLiteral("an exception of unknown type"), {}};
@@ -61,8 +74,28 @@ void AnalyticsHooks::uncaughtExceptionHandler() {
     std::abort();
 }
 
-void AnalyticsHooks::startSession() {
-    Analytics::startSession(QString::fromLatin1(ApiKey));
+bool AnalyticsHooks::sharingForcedOff() {
+    return qEnvironmentVariable("AMPELIO_ANALYTICS")
+               .compare(QLatin1String("off"), Qt::CaseInsensitive) == 0;
+}
+
+bool AnalyticsHooks::sharingChosen(const UserDefaults& defaults) {
+    const QVariant stored = defaults.objectForKey(QString::fromLatin1(SharingKey));
+    return !sharingForcedOff() && (!stored.isValid() || stored.toBool());
+}
+
+void AnalyticsHooks::startSession(const UserDefaults& defaults) {
+    const bool share = sharingChosen(defaults);
+    Analytics::setEnabled(share);
+    if (share)
+        Analytics::startSession(QString::fromLatin1(ApiKey));
+}
+
+void AnalyticsHooks::setSharing(UserDefaults& defaults, bool share) {
+    defaults.setObject(QString::fromLatin1(SharingKey), share);
+    defaults.synchronize();
+    if (sharingChosen(defaults) != Analytics::isEnabled())
+        startSession(defaults);
 }
 
 void AnalyticsHooks::attach(ApplicationLifecycle& lifecycle) {

@@ -5,29 +5,27 @@
 #include "ReadContext.h"
 #include "ReadOnlyLog.h"
 
+#include <QIODevice>
+
 #include <cstdio>
-#include <functional>
 #include <unistd.h>
 
 namespace {
-constexpr qsizetype FlushChars = 1 << 16;
+// Lets the CSV writer stream into an atomic file, so its write errors reach the writer.
+class AtomicFileDevice : public QIODevice {
+public:
+    explicit AtomicFileDevice(AtomicFile& file) : file_(file) { open(QIODevice::WriteOnly); }
 
-// Streams the log in chunks, so memory does not grow with it. False when the log could not be
-// read to its end or the output could not be written: a cut export is never a success.
-bool exportTo(const std::function<bool(const QByteArray&)>& write, ReadContext* log) {
-    const EventCsvWriter writer;
-    QString chunk = EventCsvWriter::Header;
-    bool written = true;
-    const bool read = !log || log->forEachNewestFirst([&](const Event& event) {
-        writer.appendRow(chunk, event);
-        if (chunk.size() >= FlushChars) {
-            written = write(chunk.toUtf8());
-            chunk.clear();
-        }
-        return written;
-    });
-    return read && written && write(chunk.toUtf8());
-}
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 length) override {
+        return file_.write(QByteArray::fromRawData(data, static_cast<qsizetype>(length))) ? length
+                                                                                          : -1;
+    }
+
+private:
+    AtomicFile& file_;
+};
 } // namespace
 
 int CsvExportCommand::run(const QString& documentsDirectory, const QString& outputPath) {
@@ -38,8 +36,12 @@ int CsvExportCommand::run(const QString& documentsDirectory, const QString& outp
     // The file appears only once complete, so an interrupted or failed export never leaves half
     // a file or replaces an older export. Stdout is written in place; a failed write still fails.
     AtomicFile out = outputPath.isEmpty() ? AtomicFile(STDOUT_FILENO) : AtomicFile(outputPath);
-    const auto write = [&out](const QByteArray& bytes) { return out.write(bytes); };
-    if (!out.open() || !exportTo(write, log.get()) || !out.commit()) {
+    bool written = out.open();
+    if (written) {
+        AtomicFileDevice device(out);
+        written = EventCsvWriter::write(device, log.get());
+    }
+    if (!written || !out.commit()) {
         const QString reason = out.errorString().isEmpty()
                                    ? QStringLiteral("the log could not be read to its end")
                                    : out.errorString();

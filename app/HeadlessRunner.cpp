@@ -1,6 +1,7 @@
 #include "HeadlessRunner.h"
 
 #include "Ampelio_ProAppDelegate.h"
+#include "Analytics.h"
 #include "BatteryLogHandler.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@ HeadlessRunner::HeadlessRunner(Ampelio_ProAppDelegate& delegate, QObject* parent
 }
 
 int HeadlessRunner::run() {
+    Analytics::setHeadless(true);
     delegate_.attach(lifecycle_);
     lifecycle_.launch();
     lifecycle_.activate();
@@ -21,6 +23,5 @@ int HeadlessRunner::run() {
 void HeadlessRunner::terminate() {
     lifecycle_.terminate();
     // Samples that never reached the log make the run a failure for whoever started it.
-    const BatteryLogHandler* handler = delegate_.batteryLogHandler();
-    QCoreApplication::exit(handler && handler->unsavedSamples() > 0 ? 1 : 0);
+    QCoreApplication::exit(delegate_.batteryLogHandler().unsavedSamples() > 0 ? 1 : 0);
 }

@@ -45,10 +45,10 @@ void MainWindow::createTrayIcon() {
         return;
     tray_ = new QSystemTrayIcon(windowIcon(), this);
     tray_->setToolTip(QStringLiteral("Ampelio is logging the battery"));
-    auto* menu = new QMenu(this);
-    menu->addAction(QStringLiteral("Show Ampelio"), this, &MainWindow::restore);
-    menu->addAction(QStringLiteral("Quit"), qApp, &QApplication::quit);
-    tray_->setContextMenu(menu);
+    trayMenu_ = new QMenu(this);
+    trayMenu_->addAction(QStringLiteral("Show Ampelio"), this, &MainWindow::restore);
+    quit_ = trayMenu_->addAction(QStringLiteral("Quit"), qApp, &QApplication::quit);
+    tray_->setContextMenu(trayMenu_);
     connect(tray_, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::Trigger)
@@ -62,6 +62,13 @@ void MainWindow::restore() {
     raise();
     activateWindow();
     lifecycle_.activate();
+}
+
+void MainWindow::addSettingsAction(QAction* action) {
+    status_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    status_->addAction(action);
+    if (trayMenu_)
+        trayMenu_->insertAction(quit_, action);
 }
 
 void MainWindow::changeEvent(QEvent* event) {

@@ -4,6 +4,8 @@
 
 class ApplicationLifecycle;
 class PowerSource;
+class QAction;
+class QMenu;
 class QStackedWidget;
 class QSystemTrayIcon;
 class StatusStrip;
@@ -24,6 +26,8 @@ public:
     void setScreenSize(const QSize& size);
     // Shows the window again (from the tray, or when Ampelio is started a second time).
     void restore();
+    // A setting offered in the status strip's context menu and the tray menu.
+    void addSettingsAction(QAction* action);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -42,5 +46,7 @@ private:
     QStackedWidget* stack_;
     TabBar* tabBar_;
     QSystemTrayIcon* tray_ = nullptr;
+    QMenu* trayMenu_ = nullptr;
+    QAction* quit_ = nullptr;
     bool landscape_ = false;
 };

@@ -10,10 +10,13 @@
 #include "UIDeviceHardware.h"
 #include "UserDefaults.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <cstdio>
 #include <unistd.h>
 
-int ReportCommand::run(const QString& documentsDirectory) {
+int ReportCommand::run(const QString& documentsDirectory, Format format) {
     std::unique_ptr<ReadContext> log;
     if (const int status = ReadOnlyLog::open(documentsDirectory, log); status != 0)
         return status;
@@ -25,12 +28,19 @@ int ReportCommand::run(const QString& documentsDirectory) {
     StatisticsReport report(handler, hardware);
     report.buildRows();
     report.updateData();
-    QString text = log ? QString() : QStringLiteral("No battery log yet\n\n");
-    text += report.toText();
-    text += QStringLiteral("\nPower source: %1\n").arg(device.powerSource().name());
+    QByteArray text;
+    if (format == Json) {
+        QJsonObject object = report.toJson();
+        object.insert(QStringLiteral("power_source"), device.powerSource().name());
+        text = QJsonDocument(object).toJson(QJsonDocument::Indented);
+    } else {
+        text = (log ? QByteArray() : QByteArray("No battery log yet\n\n")) +
+               report.toText().toUtf8() +
+               "\nPower source: " + device.powerSource().name().toUtf8() + '\n';
+    }
     // Written unbuffered so a full disk or a closed pipe is a failure, not a cut report.
     AtomicFile out(STDOUT_FILENO);
-    if (!out.open() || !out.write(text.toUtf8()) || !out.commit()) {
+    if (!out.open() || !out.write(text) || !out.commit()) {
         std::fprintf(stderr, "The report could not be written: %s\n",
                      qPrintable(out.errorString()));
         return 1;

@@ -5,6 +5,7 @@
 // `ampelio --report`: the statistics of the four periods and the battery hardware report.
 class ReportCommand {
 public:
+    enum Format { Text, Json };
     // Returns the process exit status.
-    static int run(const QString& documentsDirectory);
+    static int run(const QString& documentsDirectory, Format format = Text);
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MainScreen.h"
+
 #include <QIcon>
 #include <QList>
 #include <QWidget>
@@ -9,7 +11,7 @@
 class TabBar : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int Height = 49;
+    static constexpr int Height = static_cast<int>(MainScreen::tabBarHeight);
 
     explicit TabBar(QWidget* parent = nullptr);
 

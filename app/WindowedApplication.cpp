@@ -3,6 +3,7 @@
 #include "AmpelioGraphController.h"
 #include "Ampelio_ProAppDelegate.h"
 #include "Device.h"
+#include "GraphScreen.h"
 #include "HistoryViewController.h"
 #include "MainScreen.h"
 #include "MainWindow.h"
@@ -10,50 +11,54 @@
 #include "TabBar.h"
 #include "TiledLayer.h"
 #include "UIDeviceHardware.h"
+#include "UsageStatisticsChoice.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QIcon>
+#include <QImageWriter>
 #include <QStackedWidget>
 #include <QThread>
 
 #include <cstdio>
 
 WindowedApplication::WindowedApplication(Device& device, const QString& documentsDirectory,
-                                         UserDefaults& defaults) {
+                                         UserDefaults& defaults, StoreAccess access)
+    : delegate_(std::make_unique<Ampelio_ProAppDelegate>(device, documentsDirectory, defaults,
+                                                         keepAlive_, nullptr, access)) {
     buildWindow(device);
-    delegate_ =
-        std::make_unique<Ampelio_ProAppDelegate>(device, documentsDirectory, defaults, keepAlive_);
-    delegate_->setWindow(window_.get());
-    delegate_->setGraphViewcontroller(graph_);
-    delegate_->setHistoryViewController(history_);
-    delegate_->setStatisticsViewController(statistics_);
     delegate_->attach(lifecycle_);
+    usageStatistics_ = new UsageStatisticsChoice(defaults, window_.get());
+    window_->addSettingsAction(usageStatistics_->action());
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &lifecycle_,
                      &ApplicationLifecycle::terminate);
 }
 
-// The delegate (and with it the log) goes first; the screens still point at it until then.
-WindowedApplication::~WindowedApplication() {
-    delegate_.reset();
-    window_.reset();
-}
+WindowedApplication::~WindowedApplication() = default;
 
+// The screens are built in tab order, so the log tells the graph of a change before the
+// statistics; the statistics screen exports through the history screen.
 void WindowedApplication::buildWindow(Device& device) {
+    BatteryLogHandler& log = delegate_->batteryLogHandler();
     window_ = std::make_unique<MainWindow>(device.powerSource(), lifecycle_);
     hardware_ =
         std::make_unique<UIDeviceHardware>(device.powerSource(), MainScreen::bounds().width());
-    graph_ = new AmpelioGraphController(window_.get());
+    auto* graph = new GraphScreen(log);
+    graph_ = &graph->controller();
     const TabBarItem graphItem = graph_->tabBarItem();
-    window_->addTab(graph_->view(), graphItem.icon, graphItem.title);
-    history_ = new HistoryViewController;
-    statistics_ = new StatisticsTableViewController;
-    statistics_->setHardware(hardware_.get());
-    window_->addTab(history_, QIcon(QStringLiteral(":/icons/history.svg")),
+    window_->addTab(graph, graphItem.icon, graphItem.title);
+    auto* history = new HistoryViewController(log);
+    auto* statistics = new StatisticsTableViewController(log, *hardware_);
+    statistics->setHistoryViewController(history);
+    window_->addTab(history, QIcon(QStringLiteral(":/icons/history.svg")),
                     QStringLiteral("History"));
-    window_->addTab(statistics_, QIcon(QStringLiteral(":/icons/137-presentation.svg")),
+    window_->addTab(statistics, QIcon(QStringLiteral(":/icons/137-presentation.svg")),
                     QStringLiteral("Statistics"));
+    delegate_->setWindow(window_.get());
+    delegate_->setGraphViewcontroller(graph_);
+    delegate_->setHistoryViewController(history);
+    delegate_->setStatisticsViewController(statistics);
     window_->setScreenSize(MainScreen::bounds().size().toSize());
     if (MainScreen::idiom() == UserInterfaceIdiom::Phone)
         window_->setFixedSize(MainScreen::bounds().size().toSize());
@@ -93,11 +98,11 @@ void WindowedApplication::terminate() {
 
 int WindowedApplication::screenshot(const QString& directory) {
     if (!QDir().mkpath(directory)) {
-        std::fprintf(stderr, "Couldn't create %s\n", qPrintable(directory));
+        std::fprintf(stderr,
+                     "Couldn't create the folder %s; give --screenshot one you can write to\n",
+                     qPrintable(directory));
         return 1;
     }
-    // Another logger may be running: pictures must not add a sample to its log.
-    delegate_->setStoreAccess(StoreAccess::ReadOnly);
     lifecycle_.launch();
     lifecycle_.activate();
     const QStringList names = {QStringLiteral("graph"), QStringLiteral("history"),
@@ -107,8 +112,10 @@ int WindowedApplication::screenshot(const QString& directory) {
         window_->tabBar()->setCurrentIndex(tab);
         settle();
         const QString file = QDir(directory).filePath(names.value(tab) + QStringLiteral(".png"));
-        if (!window_->grab().save(file)) {
-            std::fprintf(stderr, "Couldn't write %s\n", qPrintable(file));
+        QImageWriter writer(file);
+        if (!writer.write(window_->grab().toImage())) {
+            std::fprintf(stderr, "Couldn't write %s: %s\n", qPrintable(file),
+                         qPrintable(writer.errorString()));
             ok = false;
         }
     }

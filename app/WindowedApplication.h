@@ -2,6 +2,7 @@
 
 #include "ApplicationLifecycle.h"
 #include "KeepAliveService.h"
+#include "StoreAccess.h"
 
 #include <QString>
 
@@ -14,13 +15,17 @@ class HistoryViewController;
 class MainWindow;
 class StatisticsTableViewController;
 class UIDeviceHardware;
+class UsageStatisticsChoice;
 class UserDefaults;
 
 // The application with its window: the device screen with the three tabs, driven by the
 // window's lifecycle, logging on in the background behind the tray icon.
 class WindowedApplication {
 public:
-    WindowedApplication(Device& device, const QString& documentsDirectory, UserDefaults& defaults);
+    // Screenshots use read-only access: another logger may be running, and pictures must not
+    // add a sample to its log.
+    WindowedApplication(Device& device, const QString& documentsDirectory, UserDefaults& defaults,
+                        StoreAccess access = StoreAccess::ReadWrite);
     ~WindowedApplication();
 
     // Launches, shows the window and runs the event loop; returns the exit status.
@@ -34,6 +39,7 @@ public:
     MainWindow& window() const { return *window_; }
     Ampelio_ProAppDelegate& delegate() const { return *delegate_; }
     ApplicationLifecycle& lifecycle() { return lifecycle_; }
+    UsageStatisticsChoice& usageStatistics() const { return *usageStatistics_; }
 
 private:
     void buildWindow(Device& device);
@@ -41,10 +47,10 @@ private:
 
     ApplicationLifecycle lifecycle_;
     KeepAliveService keepAlive_;
+    // Declared before the window: the log it opens outlives the screens built on it.
+    std::unique_ptr<Ampelio_ProAppDelegate> delegate_;
     std::unique_ptr<UIDeviceHardware> hardware_;
     std::unique_ptr<MainWindow> window_;
-    AmpelioGraphController* graph_ = nullptr;             // owned by the window
-    HistoryViewController* history_ = nullptr;            // owned by the window
-    StatisticsTableViewController* statistics_ = nullptr; // owned by the window
-    std::unique_ptr<Ampelio_ProAppDelegate> delegate_;
+    AmpelioGraphController* graph_ = nullptr;          // owned by its screen in the window
+    UsageStatisticsChoice* usageStatistics_ = nullptr; // owned by the window
 };

@@ -21,7 +21,7 @@ LargeLog& largeLog() {
         history.intervalSeconds = LargeLog::Days * 86400.0 / static_cast<double>(LargeLog::Samples);
         StatisticsRange statistics;
         writeSyntheticHistory(history, context, &statistics);
-        StatisticsFile::write(instance.documents() + "/Statistics.plist", statistics);
+        StatisticsFile::write(Paths::statisticsPath(instance.documents()), statistics);
         std::fprintf(stderr, "%lld samples written\n",
                      static_cast<long long>(context.savedCount()));
         Clock::setSource([] { return instance.end + 1.0; });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Paths.h"
+
 #include <QString>
 #include <QTemporaryDir>
 
@@ -13,7 +15,7 @@ struct LargeLog {
     double end = 1.8e9;
 
     QString documents() const { return dir.path(); }
-    QString database() const { return dir.filePath("Locations.sqlite"); }
+    QString database() const { return Paths::storePath(dir.path()); }
 };
 
 LargeLog& largeLog();

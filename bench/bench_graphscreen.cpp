@@ -31,8 +31,7 @@ struct Screen {
     Device device{std::make_unique<SimulatedPowerSource>(), 3600000};
     UserDefaults defaults{largeLog().dir.filePath("Ampelio.ini")};
     BatteryLogHandler handler{device, largeLog().documents(), defaults};
-    AmpelioGraphController controller;
-    Screen() { controller.setBatteryLogHandler(&handler); }
+    AmpelioGraphController controller{handler};
 };
 
 // A day's window, a different one each time, as tiles across the last year ask for them.

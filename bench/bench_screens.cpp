@@ -44,8 +44,7 @@ void BM_WindowShown(benchmark::State& state) {
 void BM_HistoryOpen(benchmark::State& state) {
     Handler log;
     for (auto _ : state) {
-        HistoryViewController history;
-        history.setBatteryLogHandler(&log.handler);
+        HistoryViewController history(log.handler);
         history.resize(320, 411);
         history.show();
         benchmark::DoNotOptimize(history.grab());
@@ -56,8 +55,7 @@ void BM_HistoryScrollToLast(benchmark::State& state) {
     Handler log;
     for (auto _ : state) {
         state.PauseTiming();
-        HistoryViewController history;
-        history.setBatteryLogHandler(&log.handler);
+        HistoryViewController history(log.handler);
         history.resize(320, 411);
         history.show();
         history.grab();

@@ -2,7 +2,6 @@
 
 #include "BatteryLogHandler.h"
 #include "Clock.h"
-#include "DataChangedForwarder.h"
 #include "DecorationsView.h"
 #include "EventGraphObject.h"
 #include "EventStore.h"
@@ -22,10 +21,15 @@ void appendEvents(GraphData& data, const QList<Event>& events) {
     for (const Event& event : events)
         data.append(std::make_shared<EventGraphObject>(event));
 }
+QString storePathOf(BatteryLogHandler& handler) {
+    EventStore* store = handler.persistentStoreCoordinator();
+    return store && store->hasStore() ? store->path() : QString();
+}
 } // namespace
 
-AmpelioGraphController::AmpelioGraphController(QObject* parent)
-    : ScrollingGraphViewController(parent),
+AmpelioGraphController::AmpelioGraphController(BatteryLogHandler& handler, QObject* parent)
+    : ScrollingGraphViewController(parent), batteryLogHandler_(handler),
+      storePath_(storePathOf(handler)),
       imageCharging_(ResourceImage::bitmap(QStringLiteral("bullet-charging"), badgePoints)),
       imageFull_(ResourceImage::bitmap(QStringLiteral("bullet-full"), badgePoints)),
       imageOnbattery_(ResourceImage::bitmap(QStringLiteral("bullet-onbattery"), badgePoints)) {
@@ -38,28 +42,12 @@ AmpelioGraphController::AmpelioGraphController(QObject* parent)
             states.imageForValue.insert(state, *image);
     }
     stateChangeBadges_.append(states);
+    connect(&handler, &BatteryLogHandler::dataChanged, this, &AmpelioGraphController::dataChanged);
 }
 
 AmpelioGraphController::~AmpelioGraphController() {
     // The tile threads call back into this object; they must end before its members do.
     ScrollingGraphViewController::viewDidUnload();
-}
-
-void AmpelioGraphController::setBatteryLogHandler(BatteryLogHandler* handler) {
-    batteryLogHandler_ = handler;
-    EventStore* store = handler ? handler->persistentStoreCoordinator() : nullptr;
-    {
-        const std::lock_guard lock(storePathMutex_);
-        storePath_ = store && store->hasStore() ? store->path() : QString();
-    }
-    if (handler)
-        DataChangedForwarder::add(*handler, this, [this](int index) { dataChanged(index); });
-    // A window may show the view before the log exists: the labels and the log then learn of
-    // each other now, as they would have when the view loaded.
-    if (decorationsView_ && handler) {
-        decorationsView_->setBatteryLogHandler(handler);
-        viewDidLoad();
-    }
 }
 
 void AmpelioGraphController::dataChanged(int) {
@@ -77,8 +65,8 @@ UIBackgroundView* AmpelioGraphController::backgroundView() {
     // The area of the tab screens; the layout later fits the background to the scroll view.
     const QRectF f(QPointF(0, 0), MainScreen::applicationFrame().size());
     auto* background = new GraphBackgroundView(QRectF(f.x(), f.y() + 5, f.width(), f.height() - 5));
-    decorationsView_ = new DecorationsView(QRectF(background->geometry()), background);
-    decorationsView_->setBatteryLogHandler(batteryLogHandler_);
+    decorationsView_ =
+        new DecorationsView(QRectF(background->geometry()), batteryLogHandler_, background);
     return background;
 }
 
@@ -132,27 +120,21 @@ void AmpelioGraphController::scrollViewDidScroll(ScrollView* scroll) {
         left = r * (o - p) / c;
         right = span + left;
     }
-    if (batteryLogHandler_)
-        batteryLogHandler_->setVisibleRange(static_cast<int>(left), static_cast<int>(right));
+    batteryLogHandler_.setVisibleRange(static_cast<int>(left), static_cast<int>(right));
     if (decorationsView_)
         decorationsView_->updateTimeLabels();
 }
 
 std::optional<bool> AmpelioGraphController::xAxisReversed() const {
-    return batteryLogHandler_ ? batteryLogHandler_->xAxisIsReversed() : false;
+    return batteryLogHandler_.xAxisIsReversed();
 }
 
 // On a tile thread: a read context of its own, never the log's main context.
 GraphData AmpelioGraphController::dataFromX(float fromSecs, float toSecs) const {
     GraphData data;
-    QString path;
-    {
-        const std::lock_guard lock(storePathMutex_);
-        path = storePath_;
-    }
-    if (path.isEmpty())
+    if (storePath_.isEmpty())
         return data;
-    ReadContext context(path);
+    ReadContext context(storePath_);
     const double later = Clock::now() + static_cast<double>(std::max(fromSecs, toSecs));
     const double earlier = Clock::now() + static_cast<double>(std::min(fromSecs, toSecs));
     appendEvents(data, context.executeFetchRequest({std::nullopt, earlier, false, 1}));
@@ -167,6 +149,6 @@ void AmpelioGraphController::objectSelected(const GraphDataObjectPtr& object,
     if (!sample)
         return;
     PointClickedView selection;
-    selection.setLogHandler(batteryLogHandler_);
+    selection.setLogHandler(&batteryLogHandler_);
     selection.touchedPoint(location, sample->event(), key, graphView());
 }

@@ -6,8 +6,6 @@
 #include <QImage>
 #include <QPointer>
 
-#include <mutex>
-
 #include "BatteryLogHandler.h"
 #include "DecorationsView.h"
 
@@ -18,12 +16,11 @@
 class AmpelioGraphController : public ScrollingGraphViewController {
     Q_OBJECT
 public:
-    explicit AmpelioGraphController(QObject* parent = nullptr);
+    // Reads the log's store and follows its changes; does not own it.
+    explicit AmpelioGraphController(BatteryLogHandler& handler, QObject* parent = nullptr);
     ~AmpelioGraphController() override;
 
-    BatteryLogHandler* batteryLogHandler() const { return batteryLogHandler_; }
-    // Keeps the handler without owning it and registers for its change notifications.
-    void setBatteryLogHandler(BatteryLogHandler* handler);
+    BatteryLogHandler& batteryLogHandler() const { return batteryLogHandler_; }
     // The log's change notification: new labels, then a redraw.
     void dataChanged(int index);
 
@@ -59,14 +56,13 @@ public:
     static constexpr int fetchLimit = 400;
 
 private:
+    BatteryLogHandler& batteryLogHandler_;
+    // What the tile threads read: the store file alone, fixed at construction, so that they
+    // depend on nothing the GUI thread owns, not even the log.
+    const QString storePath_;
     QImage imageCharging_;
     QImage imageFull_;
     QImage imageOnbattery_;
     StateBadgeTable stateChangeBadges_;
     QPointer<DecorationsView> decorationsView_;
-    QPointer<BatteryLogHandler> batteryLogHandler_;
-    // What the tile threads read: the store file alone, so that they depend on nothing the
-    // GUI thread owns, not even the log. Set on the GUI thread with the handler.
-    mutable std::mutex storePathMutex_;
-    QString storePath_;
 };

@@ -1,7 +1,6 @@
 #include "DecorationsView.h"
 
 #include "BatteryLogHandler.h"
-#include "DataChangedForwarder.h"
 #include "DateIntervalFormatter.h"
 #include "DateTimeFormatter.h"
 #include "FadingLabel.h"
@@ -22,7 +21,8 @@ QRect frame(qreal x, qreal y, qreal w, qreal h) {
 }
 } // namespace
 
-DecorationsView::DecorationsView(const QRectF& frame, QWidget* parent) : QWidget(parent) {
+DecorationsView::DecorationsView(const QRectF& frame, BatteryLogHandler& handler, QWidget* parent)
+    : QWidget(parent), batteryLogHandler_(handler) {
     setGeometry(frame.toRect());
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
@@ -55,12 +55,6 @@ FadingLabel* DecorationsView::makeLabel(const QColor& colour, qreal fontSize,
     return label;
 }
 
-void DecorationsView::setBatteryLogHandler(BatteryLogHandler* handler) {
-    batteryLogHandler_ = handler;
-    if (handler)
-        DataChangedForwarder::add(*handler, this, {});
-}
-
 void DecorationsView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutSubviews();
@@ -90,11 +84,11 @@ DateTimeFormatter& DecorationsView::getDateFormatter() {
 void DecorationsView::updateTimeLabels() {
     if (!fromTimeLabel_ || !toTimeLabel_)
         return;
-    const int begin = batteryLogHandler_ ? batteryLogHandler_->visibleBeginDate() : 0;
-    const int end = batteryLogHandler_ ? batteryLogHandler_->visibleEndDate() : 0;
+    const int begin = batteryLogHandler_.visibleBeginDate();
+    const int end = batteryLogHandler_.visibleEndDate();
     const float span = static_cast<float>(end - begin);
     rangeLabel_->setText(DateIntervalFormatter::formatRelativeTime(span));
-    if (batteryLogHandler_ && batteryLogHandler_->fromDateIsNow())
+    if (batteryLogHandler_.fromDateIsNow())
         showPresent(span);
     else
         showPast();
@@ -111,13 +105,9 @@ void DecorationsView::showPresent(float span) {
 
 void DecorationsView::showPast() {
     DateTimeFormatter& formatter = getDateFormatter();
-    if (batteryLogHandler_) {
-        // Before a handler is set there is no window, and the end labels stay empty.
-        const double reference = batteryLogHandler_->getFromDate();
-        fromTimeLabel_->setText(
-            formatter.format(reference - batteryLogHandler_->visibleBeginDate()));
-        toTimeLabel_->setText(formatter.format(reference - batteryLogHandler_->visibleEndDate()));
-    }
+    const double reference = batteryLogHandler_.getFromDate();
+    fromTimeLabel_->setText(formatter.format(reference - batteryLogHandler_.visibleBeginDate()));
+    toTimeLabel_->setText(formatter.format(reference - batteryLogHandler_.visibleEndDate()));
     if (lastNHoursLabel_->alpha() > 0)
         lastNHoursLabel_->animateAlpha(QStringLiteral("hide nowLabel"), 0.0, 500);
     if (fromTimeLabel_->alpha() < 0.9) {

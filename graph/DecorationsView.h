@@ -17,12 +17,11 @@ class ScrollView;
 class DecorationsView : public QWidget {
     Q_OBJECT
 public:
-    explicit DecorationsView(const QRectF& frame, QWidget* parent = nullptr);
+    // Asks the log for the visible window and the reference date.
+    DecorationsView(const QRectF& frame, BatteryLogHandler& handler, QWidget* parent = nullptr);
     ~DecorationsView() override;
 
-    BatteryLogHandler* batteryLogHandler() const { return batteryLogHandler_; }
-    // Registers the view with the handler, which it asks for the visible window.
-    void setBatteryLogHandler(BatteryLogHandler* handler);
+    BatteryLogHandler& batteryLogHandler() const { return batteryLogHandler_; }
 
     void layoutSubviews();
     DateTimeFormatter& getDateFormatter();
@@ -49,7 +48,7 @@ private:
     void showPast();
     void animateEndLabels(const QString& name, qreal alpha, int milliseconds);
 
-    QPointer<BatteryLogHandler> batteryLogHandler_;
+    BatteryLogHandler& batteryLogHandler_;
     FadingLabel* fromTimeLabel_ = nullptr;
     FadingLabel* toTimeLabel_ = nullptr;
     FadingLabel* lastNHoursLabel_ = nullptr;

@@ -79,7 +79,8 @@ QSizeF GraphView::sizeThatFits() const {
 
 QSizeF GraphView::defaultSize(float rangeSeconds) {
     const QRectF a = MainScreen::applicationFrame();
-    return QSizeF(rangeSeconds * a.width() / 86400.0, a.height() - 44 - 20);
+    return QSizeF(rangeSeconds * a.width() / 86400.0,
+                  a.height() - MainScreen::navigationBarHeight - MainScreen::statusBarHeight);
 }
 
 void GraphView::clearTileCache() {

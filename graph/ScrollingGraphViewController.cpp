@@ -12,8 +12,6 @@
 #include <limits>
 
 namespace {
-constexpr qreal tabBarHeight = 49.0;
-
 struct Layout {
     qreal graphHeight;
     QRectF scrollFrame;
@@ -71,7 +69,7 @@ bool ScrollingGraphViewController::eventFilter(QObject* watched, QEvent* event) 
 
 void ScrollingGraphViewController::loadView() {
     const QRectF app = MainScreen::applicationFrame();
-    const QRectF rootFrame(0, 0, app.width(), app.height() - tabBarHeight);
+    const QRectF rootFrame(0, 0, app.width(), app.height() - MainScreen::tabBarHeight);
     const float w = static_cast<float>(rootFrame.width());
     const float contentWidth = w * (xWholeValueRange() / xDefaultScreenValueRange());
 

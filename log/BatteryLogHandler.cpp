@@ -2,16 +2,16 @@
 
 #include "Alert.h"
 #include "Clock.h"
-#include "DataChangedListener.h"
 #include "Device.h"
+#include "DropRule.h"
 #include "EventStore.h"
 #include "ManagedObjectContext.h"
+#include "Paths.h"
 #include "StatisticsFile.h"
+#include "ThreadAffinity.h"
 #include "UserDefaults.h"
 
 #include <QFile>
-
-#include <cmath>
 
 namespace {
 const char* const StoreAlertMessage =
@@ -21,7 +21,6 @@ const char* const StoreAlertMessage =
 // Samples are compared against the newest record dated more than this far ahead of now, so a
 // record from a clock that ran ahead does not suppress samples.
 constexpr int PreviousSampleAge = -10;
-constexpr double MinLevelStep = 0.05;
 } // namespace
 
 BatteryLogHandler::BatteryLogHandler(Device& device, QString documentsDirectory,
@@ -33,21 +32,24 @@ BatteryLogHandler::BatteryLogHandler(Device& device, QString documentsDirectory,
     statisticsRange_ = std::make_unique<StatisticsRange>();
     resetStats();
     readStatisticsData();
-    connect(&device_, &Device::batteryLevelDidChange, this,
-            &BatteryLogHandler::batteryLevelDidChange);
-    connect(&device_, &Device::batteryStateDidChange, this,
-            &BatteryLogHandler::batteryStateDidChange);
-    device_.setBatteryMonitoringEnabled(true);
 }
 
 BatteryLogHandler::~BatteryLogHandler() = default;
+
+void BatteryLogHandler::startMonitoring() {
+    connect(&device_, &Device::batteryLevelDidChange, this,
+            &BatteryLogHandler::batteryLevelDidChange, Qt::UniqueConnection);
+    connect(&device_, &Device::batteryStateDidChange, this,
+            &BatteryLogHandler::batteryStateDidChange, Qt::UniqueConnection);
+    device_.setBatteryMonitoringEnabled(true);
+}
 
 // --- store -----------------------------------------------------------------------------------
 
 EventStore* BatteryLogHandler::persistentStoreCoordinator() {
     if (store_)
         return store_.get();
-    const QString path = documentsDirectory_ + QStringLiteral("/Locations.sqlite");
+    const QString path = Paths::storePath(documentsDirectory_);
     store_ = std::make_unique<EventStore>(path, access_);
     // Having no log yet is no error for a reader.
     const bool expected = access_ == StoreAccess::ReadOnly && !QFile::exists(path);
@@ -104,17 +106,8 @@ void BatteryLogHandler::batteryStateDidChange() {
     addEvent();
 }
 
-bool BatteryLogHandler::shouldDrop(const Event& previous, const Event& sample) const {
-    const float difference = std::fabs(sample.batteryLevel - previous.batteryLevel);
-    const bool smallStep = static_cast<double>(difference) < MinLevelStep;
-    const bool notNewlyFull = sample.batteryLevel != 1.0f || previous.batteryLevel == 1.0f;
-    const bool sameState =
-        sample.batteryState == previous.batteryState ||
-        (previous.batteryState == BatteryStateFull && sample.batteryState != BatteryStateUnplugged);
-    return smallStep && notNewlyFull && sameState;
-}
-
 void BatteryLogHandler::addEvent() {
+    AMPELIO_ASSERT_OWN_THREAD(this);
     if (access_ == StoreAccess::ReadOnly)
         return;
     float level = device_.powerSource().accurateBatteryLevel();
@@ -126,7 +119,7 @@ void BatteryLogHandler::addEvent() {
     if (!context)
         return;
     const Event sample = context->insertNewEvent(Clock::now(), level, device_.batteryState());
-    if (neighbours.size() == 1 && shouldDrop(neighbours.first(), sample)) {
+    if (neighbours.size() == 1 && shouldDropSample(neighbours.first(), sample)) {
         context->deleteObject(sample);
         return;
     }
@@ -137,8 +130,8 @@ void BatteryLogHandler::addEvent() {
     ++unsavedSamples_;
     saveSample(*context);
     if (!fromDate_) {
-        dataChanged(0);
-        dataAdded(0);
+        emit dataChanged(0);
+        emit dataAdded(0);
     }
     updateStatistics(sample);
     writeStatisticsData();
@@ -147,6 +140,7 @@ void BatteryLogHandler::addEvent() {
 // --- window queries --------------------------------------------------------------------------
 
 QList<Event> BatteryLogHandler::getArrayFrom(int fromSecs, int endSecs, bool getSurroundingPoints) {
+    AMPELIO_ASSERT_OWN_THREAD(this);
     QList<Event> result;
     ManagedObjectContext* context = managedObjectContext();
     if (!context)
@@ -172,19 +166,19 @@ double BatteryLogHandler::getFromDate() const {
 void BatteryLogHandler::setDate(double date) {
     fromDate_ = date;
     clearArray();
-    dataChanged(-1);
+    emit dataChanged(-1);
 }
 
 void BatteryLogHandler::resetDate() {
     fromDate_.reset();
     clearArray();
-    dataChanged(-1);
+    emit dataChanged(-1);
 }
 
 void BatteryLogHandler::setRange(int seconds) {
     range_ = seconds;
     clearArray();
-    dataChanged(-1);
+    emit dataChanged(-1);
 }
 
 void BatteryLogHandler::setVisibleRange(int beginDate, int endDate) {
@@ -202,28 +196,6 @@ bool BatteryLogHandler::xAxisIsReversed() const {
     return defaults_.boolForKey(QStringLiteral("xAxisLeftOrigin"));
 }
 
-// --- listeners -------------------------------------------------------------------------------
-
-void BatteryLogHandler::addDataChangedListener(DataChangedListener* listener) {
-    listeners_.append(listener);
-}
-
-// Listeners may register others while being told, so the count is read again each time.
-void BatteryLogHandler::dataChanged(int index) {
-    for (qsizetype i = 0; i < listeners_.size(); ++i)
-        listeners_[i]->dataChanged(index);
-}
-
-void BatteryLogHandler::dataAdded(int index) {
-    for (qsizetype i = 0; i < listeners_.size(); ++i)
-        listeners_[i]->dataAdded(index);
-}
-
-void BatteryLogHandler::dataDeleted(int index) {
-    for (qsizetype i = 0; i < listeners_.size(); ++i)
-        listeners_[i]->dataDeleted(index);
-}
-
 void BatteryLogHandler::deleteEvent(int index) {
     if (!eventsArray_ || index < 0 || index >= eventsArray_->size()) {
         qWarning("deleteEvent: no record at index %d", index);
@@ -234,8 +206,8 @@ void BatteryLogHandler::deleteEvent(int index) {
         context->deleteObject(event);
         context->save(nullptr);
     }
-    dataChanged(index);
-    dataDeleted(index);
+    emit dataChanged(index);
+    emit dataDeleted(index);
 }
 
 // --- statistics ------------------------------------------------------------------------------
@@ -258,14 +230,14 @@ void BatteryLogHandler::processAllPastDataForStatistics() {
 }
 
 QString BatteryLogHandler::statisticsPath() const {
-    return documentsDirectory_ + QStringLiteral("/Statistics.plist");
+    return Paths::statisticsPath(documentsDirectory_);
 }
 
 void BatteryLogHandler::readStatisticsData() {
     QString path = statisticsPath();
     // A default shipped with the application seeds the totals on the first start.
-    if (!QFile::exists(path) && QFile::exists(QStringLiteral(":/Statistics.plist")))
-        path = QStringLiteral(":/Statistics.plist");
+    if (!QFile::exists(path) && QFile::exists(QStringLiteral(":/") + Paths::StatisticsFileName))
+        path = QStringLiteral(":/") + Paths::StatisticsFileName;
     const auto damaged = access_ == StoreAccess::ReadOnly ? StatisticsFile::Damaged::Leave
                                                           : StatisticsFile::Damaged::MoveAside;
     if (!StatisticsFile::read(path, *statisticsRange_, damaged))
@@ -274,29 +246,22 @@ void BatteryLogHandler::readStatisticsData() {
     if (last.size() != 1)
         qInfo("Warning - Retrieved %d possible last elements while loading statistics instead of 1",
               static_cast<int>(last.size()));
-    if (const auto previous = lastStatisticsSample(last))
+    if (const auto previous = lastStatisticsSample())
         statisticsRange_->setLastEvent(*previous);
 }
 
-// The running totals only ever take levels of 0..1 in time order. Continuing from a record
-// with an unknown level (-1) or one dated in the future would turn the first step after a
-// restart into a huge charging rate that stays in the saved totals, so the newest usable
-// record before now serves instead.
-std::optional<Event> BatteryLogHandler::lastStatisticsSample(const QList<Event>& candidates) {
-    const double now = getFromDate();
-    const auto usable = [now](const Event& e) {
-        return e.creationDate <= now && e.batteryLevel >= 0.0f && e.batteryLevel <= 1.0f;
-    };
-    for (const Event& e : candidates) {
-        if (usable(e))
-            return e;
-    }
+// The totals continue from the sample they took last. The newest record by date is not always
+// that one: a record with an unknown level (-1) never reached the totals, and after the clock
+// was set back the newest date belongs to a sample taken before older-dated ones. Continuing
+// from such a record would count an interval twice or invent a step, and the saved totals
+// would keep it; so the last usable record in the order taken serves.
+std::optional<Event> BatteryLogHandler::lastStatisticsSample() {
     ManagedObjectContext* context = managedObjectContext();
-    if (!context || candidates.isEmpty())
+    if (!context)
         return std::nullopt;
     constexpr int SearchLimit = 200;
-    for (const Event& e : context->executeFetchRequest({std::nullopt, now, false, SearchLimit})) {
-        if (usable(e))
+    for (const Event& e : context->savedLastTaken(SearchLimit)) {
+        if (e.batteryLevel >= 0.0f && e.batteryLevel <= 1.0f)
             return e;
     }
     return std::nullopt;

@@ -12,7 +12,6 @@
 #include <memory>
 #include <optional>
 
-class DataChangedListener;
 class Device;
 class EventStore;
 class ManagedObjectContext;
@@ -20,18 +19,23 @@ class UserDefaults;
 
 // The one central object of the battery log: it turns battery notifications into stored samples
 // (dropping those that add nothing), answers time-window queries relative to a reference date,
-// broadcasts changes to its listeners and keeps the running charge statistics.
+// announces changes through its signals and keeps the running charge statistics. It lives on
+// the GUI thread; tile threads read the store through read contexts of their own.
 class BatteryLogHandler : public QObject {
     Q_OBJECT
 public:
     static constexpr int WindowLimit = 2000;
 
-    // Opens the store and the statistics in documentsDirectory and starts battery monitoring.
-    // Read-only access shows what is stored and writes nothing: no samples, no statistics file,
-    // no store created where none exists.
+    // Opens the store and the statistics in documentsDirectory. Samples are taken once
+    // monitoring starts, so the screens can be built and connected first. Read-only access
+    // shows what is stored and writes nothing: no samples, no statistics file, no store created
+    // where none exists.
     BatteryLogHandler(Device& device, QString documentsDirectory, UserDefaults& defaults,
                       QObject* parent = nullptr, StoreAccess access = StoreAccess::ReadWrite);
     ~BatteryLogHandler() override;
+
+    // Follows the battery's level and state changes from now on.
+    void startMonitoring();
 
     // Store objects.
     QString applicationDocumentsDirectory() const { return documentsDirectory_; }
@@ -49,7 +53,6 @@ public:
     double getFromDate() const;
     void setDate(double date);
     void resetDate();
-    bool hasFixedDate() const { return fromDate_.has_value(); }
     void setRange(int seconds);
     int range() const { return range_; }
     void setVisibleRange(int beginDate, int endDate);
@@ -60,17 +63,11 @@ public:
     bool fromDateIsNow() const;
     bool xAxisIsReversed() const;
 
-    // Cached list and listeners.
+    // A list a caller may attach: new samples are put in front of it, deleteEvent indexes it.
     const std::optional<QList<Event>>& eventsArray() const { return eventsArray_; }
     void setEventsArray(std::optional<QList<Event>> events) { eventsArray_ = std::move(events); }
     void clearArray() { eventsArray_.reset(); }
     void deleteEvent(int index);
-    // The listener is not owned; it must outlive the handler or never be called again.
-    void addDataChangedListener(DataChangedListener* listener);
-    const QList<DataChangedListener*>& dataChangedListeners() const { return listeners_; }
-    void dataChanged(int index);
-    void dataAdded(int index);
-    void dataDeleted(int index);
 
     // Running statistics over the whole log.
     StatisticsRange& statisticsRange() { return *statisticsRange_; }
@@ -84,6 +81,14 @@ public:
     // Samples taken since the last successful save; at the end they are the ones lost.
     int unsavedSamples() const { return unsavedSamples_; }
 
+signals:
+    // Told synchronously, in connection order, after the change is saved. The index is -1 when
+    // the whole window changed, 0 for a new sample at the front, else the position of a
+    // deleted record in eventsArray.
+    void dataChanged(int index);
+    void dataAdded(int index);
+    void dataDeleted(int index);
+
 public slots:
     void batteryLevelDidChange();
     void batteryStateDidChange();
@@ -91,8 +96,7 @@ public slots:
 private:
     void logStoreError(const StoreError& error) const;
     void saveSample(ManagedObjectContext& context);
-    bool shouldDrop(const Event& previous, const Event& sample) const;
-    std::optional<Event> lastStatisticsSample(const QList<Event>& candidates);
+    std::optional<Event> lastStatisticsSample();
 
     Device& device_;
     QString documentsDirectory_;
@@ -100,7 +104,6 @@ private:
     std::unique_ptr<EventStore> store_;
     std::unique_ptr<ManagedObjectContext> context_;
     std::optional<QList<Event>> eventsArray_;
-    QList<DataChangedListener*> listeners_;
     std::optional<double> fromDate_;
     int range_ = 86400;
     int visibleBeginDate_ = 0;

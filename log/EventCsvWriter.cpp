@@ -1,6 +1,23 @@
 #include "EventCsvWriter.h"
 
 #include "DateTimeFormatter.h"
+#include "EventStateText.h"
+#include "ReadContext.h"
+
+#include <QBuffer>
+#include <QIODevice>
+
+namespace {
+constexpr qsizetype FlushChars = 1 << 16;
+
+QString plainSpaces(QString text) {
+    for (QChar& c : text) {
+        if (c.category() == QChar::Separator_Space)
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+} // namespace
 
 const QString EventCsvWriter::Header = QStringLiteral("Time,State,Level\n");
 
@@ -9,21 +26,6 @@ EventCsvWriter::EventCsvWriter()
                                                          DateTimeFormatter::Style::Short)) {}
 
 EventCsvWriter::~EventCsvWriter() = default;
-
-QString EventCsvWriter::stateDescr(int state) {
-    switch (state) {
-    case 0:
-        return QStringLiteral("State: Unknown");
-    case 1:
-        return QStringLiteral("State: Running from Battery");
-    case 2:
-        return QStringLiteral("State: Battery Charging");
-    case 3:
-        return QStringLiteral("State: Battery Full");
-    default:
-        return QString();
-    }
-}
 
 QString EventCsvWriter::quoteField(const QString& field) {
     const bool needsQuotes = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
@@ -36,8 +38,30 @@ QString EventCsvWriter::quoteField(const QString& field) {
 }
 
 void EventCsvWriter::appendRow(QString& out, const Event& event) const {
-    out += quoteField(dateFormatter_->format(event.creationDate));
+    out += quoteField(plainSpaces(dateFormatter_->format(event.creationDate)));
     out += QLatin1Char(',');
-    out += quoteField(stateDescr(event.batteryState));
+    out += quoteField(EventStateText::history(event.batteryState));
     out += QString::asprintf(",%1.2f\n", static_cast<double>(event.batteryLevel));
+}
+
+bool EventCsvWriter::write(QIODevice& out, ReadContext* log) {
+    const EventCsvWriter writer;
+    QString chunk = Header;
+    bool written = true;
+    const bool read = !log || log->forEachNewestFirst([&](const Event& event) {
+        writer.appendRow(chunk, event);
+        if (chunk.size() >= FlushChars) {
+            written = out.write(chunk.toUtf8()) >= 0;
+            chunk.clear();
+        }
+        return written;
+    });
+    return read && written && out.write(chunk.toUtf8()) >= 0;
+}
+
+QString EventCsvWriter::text(ReadContext* log) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    write(buffer, log);
+    return QString::fromUtf8(buffer.data());
 }

@@ -7,11 +7,15 @@
 #include <memory>
 
 class DateTimeFormatter;
+class QIODevice;
+class ReadContext;
 
 // The log as comma-separated text: a header, then one line per sample, newest first, with the
 // short date and time of the user's locale, the state text and the level with two decimals.
 // Fields holding a comma, a quote or a line break are quoted, so locales whose short date has
-// a comma keep their columns.
+// a comma keep their columns. The Unicode spaces of locale formats (a narrow no-break space
+// before "PM") are written as plain spaces, so every export of a log has the same bytes and
+// reads the same in tools that expect ASCII.
 class EventCsvWriter {
 public:
     static const QString Header;
@@ -19,12 +23,17 @@ public:
     EventCsvWriter();
     ~EventCsvWriter();
 
-    // The history list's state texts ("State: Running from Battery", ...; "" for other values).
-    static QString stateDescr(int state);
     static QString quoteField(const QString& field);
 
     // Appends one line for the event.
     void appendRow(QString& out, const Event& event) const;
+
+    // Streams the header and every saved record of the log (none without a log) in chunks, so
+    // memory does not grow with the log. False when the log could not be read to its end or
+    // the output could not be written: a cut export is never a success.
+    static bool write(QIODevice& out, ReadContext* log);
+    // The whole export as one text, for the mail attachment.
+    static QString text(ReadContext* log);
 
 private:
     std::unique_ptr<DateTimeFormatter> dateFormatter_;

@@ -2,6 +2,7 @@
 
 #include "EventStore.h"
 #include "SqliteDatabase.h"
+#include "ThreadAffinity.h"
 
 #include <algorithm>
 
@@ -33,6 +34,7 @@ void ManagedObjectContext::deleteObject(const Event& event) {
 }
 
 bool ManagedObjectContext::save(StoreError* error) {
+    AMPELIO_ASSERT_OWN_THREAD(this);
     if (!hasChanges())
         return true;
     QList<Event> inserted = pendingInserts_;
@@ -59,6 +61,7 @@ bool ManagedObjectContext::save(StoreError* error) {
 }
 
 QList<Event> ManagedObjectContext::executeFetchRequest(const FetchRequest& request) {
+    AMPELIO_ASSERT_OWN_THREAD(this);
     SqliteDatabase& db = store_.mainConnection();
     if (!db.isOpen())
         return {};
@@ -121,4 +124,8 @@ QList<Event> ManagedObjectContext::savedNewerThan(const Event& anchor, int limit
 
 qint64 ManagedObjectContext::savedPositionOf(const Event& event) {
     return store_.mainConnection().positionOf(event);
+}
+
+QList<Event> ManagedObjectContext::savedLastTaken(int limit) {
+    return store_.mainConnection().lastTaken(limit);
 }

@@ -16,7 +16,8 @@ class EventStore;
 // The main context: inserts and deletes stay pending until save() writes them in one
 // transaction. Its queries see the saved records with the pending changes applied (and
 // nothing at all when the store could not be opened).
-// It belongs to the GUI thread; the lock serialises multi-query sequences.
+// It belongs to the GUI thread (debug builds assert it); the lock marks multi-query sequences
+// that must see one state of the store.
 class ManagedObjectContext : public QObject {
     Q_OBJECT
 public:
@@ -43,6 +44,8 @@ public:
     QList<Event> savedOlderThan(const Event& anchor, int limit);
     QList<Event> savedNewerThan(const Event& anchor, int limit);
     qint64 savedPositionOf(const Event& event);
+    // Saved records in the reverse of the order they were written.
+    QList<Event> savedLastTaken(int limit);
 
     void lock() { mutex_.lock(); }
     void unlock() { mutex_.unlock(); }
@@ -56,7 +59,7 @@ private:
     QList<Event> applyPending(QList<Event> saved, const FetchRequest& request) const;
 
     EventStore& store_;
-    std::recursive_mutex mutex_;
+    std::mutex mutex_;
     QList<Event> pendingInserts_;
     QList<Event> pendingDeletes_;
     QHash<qint64, qint64> savedTemporaryIds_;

@@ -21,6 +21,7 @@ enum StatementIndex {
     OlderStatement,
     NewerStatement,
     PositionStatement,
+    LastTakenStatement,
 };
 
 // Marks a log this build created, so an older build can tell a newer layout from its own.
@@ -224,6 +225,15 @@ QList<Event> SqliteDatabase::keyset(int index, const char* sql, const Event& anc
     sqlite3_bind_double(stmt, 1, anchor.creationDate);
     sqlite3_bind_int64(stmt, 2, anchor.objectId);
     sqlite3_bind_int(stmt, 3, limit);
+    return collect(stmt, db_);
+}
+
+QList<Event> SqliteDatabase::lastTaken(int limit) {
+    sqlite3_stmt* stmt = statement(LastTakenStatement, EVENT_COLUMNS "ORDER BY id DESC LIMIT ?1");
+    if (!stmt)
+        return {};
+    StatementReset reset{stmt};
+    sqlite3_bind_int(stmt, 1, limit);
     return collect(stmt, db_);
 }
 

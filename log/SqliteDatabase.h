@@ -36,6 +36,8 @@ public:
     QList<Event> page(qint64 offset, int limit);
     QList<Event> olderThan(const Event& anchor, int limit);
     QList<Event> newerThan(const Event& anchor, int limit);
+    // The records written last, last first: the order they were taken, whatever their dates.
+    QList<Event> lastTaken(int limit);
     // How many saved records come before the event in newest-first order.
     qint64 positionOf(const Event& event);
 
@@ -53,5 +55,5 @@ private:
     QString path_;
     sqlite3* db_ = nullptr;
     StoreError openError_;
-    std::array<sqlite3_stmt*, 16> statements_{};
+    std::array<sqlite3_stmt*, 17> statements_{};
 };

@@ -1,21 +1,23 @@
 #include "StatisticsHandler.h"
 
 #include "BatteryLogHandler.h"
+#include "EventStateText.h"
 #include "StatisticsRange.h"
 
+#include <algorithm>
+#include <limits>
+
+namespace {
+// Sorts records in the order they were taken, whatever their dates: row ids grow with every
+// save, and records still pending (negative ids, counting down) come after every saved one.
+qint64 takenOrder(const Event& event) {
+    constexpr qint64 Pending = std::numeric_limits<qint64>::max() / 2;
+    return event.objectId >= 0 ? event.objectId : Pending - event.objectId;
+}
+} // namespace
+
 QString StatisticsHandler::formatBatteryState(int state) {
-    switch (state) {
-    case 0:
-        return QStringLiteral("Unknown");
-    case 1:
-        return QStringLiteral("on battery");
-    case 2:
-        return QStringLiteral("plugged in");
-    case 3:
-        return QStringLiteral("fully charged");
-    default:
-        return QString();
-    }
+    return EventStateText::statistics(state);
 }
 
 std::unique_ptr<StatisticsRange> StatisticsHandler::getLastHour(BatteryLogHandler& handler) {
@@ -37,9 +39,13 @@ std::unique_ptr<StatisticsRange> StatisticsHandler::getLastMonth(BatteryLogHandl
 std::unique_ptr<StatisticsRange> StatisticsHandler::getLastSeconds(int seconds,
                                                                    BatteryLogHandler& handler) {
     auto range = std::make_unique<StatisticsRange>();
-    const QList<Event> events = handler.getArrayFrom(0, seconds, false);
-    // Newest first from the query; the range needs time order.
-    for (auto it = events.crbegin(); it != events.crend(); ++it)
-        range->updateStatistics(*it);
+    QList<Event> events = handler.getArrayFrom(0, seconds, false);
+    // The range takes the samples in the order they were taken, as the overall totals did. By
+    // date alone, samples from before and after a clock set back would interleave into charging
+    // and draining steps that never happened.
+    std::sort(events.begin(), events.end(),
+              [](const Event& a, const Event& b) { return takenOrder(a) < takenOrder(b); });
+    for (const Event& event : events)
+        range->updateStatistics(event);
     return range;
 }

@@ -32,11 +32,13 @@ void StatisticsRange::updateStatistics(const Event& event) {
     }
     const double dt = event.creationDate - lastEvent_->creationDate;
     const float r = calculateSlope(*lastEvent_, event) * 3600.0f;
+    // A sample dated at or before the previous one (the clock was set back, or the previous
+    // record came from a clock that ran ahead) has no usable interval: a negative one would
+    // shrink the saved times and flip the averages for good, and one of zero has an infinite
+    // rate. Such a step adds no time; its level drop still counts as charge used.
     const bool qualifies =
-        (r <= 0.0f && dt < MaxFallingStepSecs) ||
-        (static_cast<double>(r) > MinRaisingRatePerHour && dt < MaxRaisingStepSecs);
-    // Two samples with the same date give an infinite rate; adding it would turn the persisted
-    // totals into NaN for good, so such a step is skipped like one whose rate is not a number.
+        dt > 0.0 && ((r <= 0.0f && dt < MaxFallingStepSecs) ||
+                     (static_cast<double>(r) > MinRaisingRatePerHour && dt < MaxRaisingStepSecs));
     if (qualifies && std::isfinite(r)) {
         const float weighted = r * static_cast<float>(dt);
         if (r < 0.0f) {

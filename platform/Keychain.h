@@ -20,7 +20,6 @@ public:
     Status update(const QString& service, const QString& account, const QByteArray& data);
     Status remove(const QString& service, const QString& account);
 
-    bool usesSecretService() const { return secretService_; }
     // Whether a Secret Service answers; asked once per process.
     static bool secretServiceAvailable();
     // Asks the session bus afresh, waiting at most half a second for its answer.

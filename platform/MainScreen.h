@@ -16,5 +16,8 @@ public:
     static QRectF bounds();
     // The area below the 20-point status strip.
     static QRectF applicationFrame();
+    // The bars every layout reserves, in points.
     static constexpr qreal statusBarHeight = 20.0;
+    static constexpr qreal navigationBarHeight = 44.0;
+    static constexpr qreal tabBarHeight = 49.0;
 };

@@ -45,7 +45,9 @@ PowerSource::Properties SimulatedPowerSource::properties() const {
     table.insert(DesignCapacity, DesignCapacityMah);
     table.insert(Voltage, std::round(3500.0 + 700.0 * r.level + (charging ? 150.0 : 0.0)));
     table.insert(BootVoltage, 3750.0);
-    table.insert(Amperage, charging ? ChargeMa : 0.0);
+    // The charger feeds the machine as well as the battery; full, it feeds the machine alone.
+    table.insert(Amperage,
+                 charging ? ChargeMa + DrainMa : (r.state == BatteryStateFull ? DrainMa : 0.0));
     table.insert(InstantAmperage,
                  charging ? ChargeMa : (r.state == BatteryStateUnplugged ? -DrainMa : 0.0));
     table.insert(CycleCount, 150.0 + r.completedCycles);

@@ -100,10 +100,36 @@ void SysfsPowerSource::addElectricals(const QString& dir, BatteryState state,
         const double signedMa = state == BatteryStateUnplugged ? -*mA : *mA;
         table.insert(InstantAmperage, signedMa);
     }
-    if (state == BatteryStateUnplugged)
+    // The charger's current is only known where an adapter reports it; the battery's own
+    // current is no stand-in, as the charger also feeds the machine. Without a charger
+    // reporting, a discharging battery gets nothing from one.
+    if (const auto adapter = adapterMilliamps(uV))
+        table.insert(Amperage, *adapter);
+    else if (state == BatteryStateUnplugged)
         table.insert(Amperage, 0.0);
-    else if (mA && state != BatteryStateUnknown)
-        table.insert(Amperage, *mA);
+}
+
+std::optional<double>
+SysfsPowerSource::adapterMilliamps(std::optional<double> batteryMicrovolts) const {
+    if (!batteryMicrovolts || *batteryMicrovolts <= 0)
+        return std::nullopt;
+    const QDir root(supplyDirectory_);
+    const QStringList entries =
+        root.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System, QDir::Name);
+    for (const QString& entry : entries) {
+        const QString dir = root.filePath(entry);
+        if (readText(dir, "type").value_or(QStringLiteral("Battery")) == QLatin1String("Battery") ||
+            readNumber(dir, "online").value_or(0) != 1)
+            continue;
+        const auto uA = readNumber(dir, "current_now");
+        const auto uV = readNumber(dir, "voltage_now");
+        if (!uA || !uV || *uV <= 0)
+            continue;
+        // At the battery's voltage (the adapter's power over it), so that it compares with the
+        // battery's current: a 20 V adapter's amperes are not the 12 V battery's.
+        return std::fabs(*uA) / 1000.0 * *uV / *batteryMicrovolts;
+    }
+    return std::nullopt;
 }
 
 float SysfsPowerSource::level() const {

@@ -32,6 +32,8 @@ private:
     static std::optional<std::pair<double, double>> plausibleRange(const char* file);
     void addCapacities(const QString& dir, Properties& table) const;
     void addElectricals(const QString& dir, BatteryState state, Properties& table) const;
+    // The current of an online adapter that reports it, in mA at the battery's voltage.
+    std::optional<double> adapterMilliamps(std::optional<double> batteryMicrovolts) const;
 
     QString supplyDirectory_;
     mutable std::mutex warnedMutex_;

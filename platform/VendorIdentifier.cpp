@@ -18,9 +18,20 @@ QString readIdentifier(const QString& path) {
 }
 } // namespace
 
+namespace {
+QString pathIn(const QString& directory) {
+    return directory + QStringLiteral("/.identifierForVendor");
+}
+} // namespace
+
+void VendorIdentifier::forget(const QString& directory) {
+    std::lock_guard lock(identifierMutex);
+    QFile::remove(pathIn(directory));
+}
+
 QString VendorIdentifier::identifier(const QString& directory) {
     std::lock_guard lock(identifierMutex);
-    const QString path = directory + QStringLiteral("/.identifierForVendor");
+    const QString path = pathIn(directory);
     const QString existing = readIdentifier(path);
     if (!existing.isEmpty())
         return existing;

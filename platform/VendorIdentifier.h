@@ -9,4 +9,6 @@ class VendorIdentifier {
 public:
     // The identifier in upper case, or an empty string when it can be neither read nor stored.
     static QString identifier(const QString& directory);
+    // Deletes the stored identifier; the next use creates a new one.
+    static void forget(const QString& directory);
 };

@@ -1,7 +1,7 @@
 #include "HistoryListModel.h"
 
 #include "DateTimeFormatter.h"
-#include "EventCsvWriter.h"
+#include "EventStateText.h"
 #include "ManagedObjectContext.h"
 #include "PercentFormatter.h"
 
@@ -105,7 +105,7 @@ QString HistoryListModel::detailText(const Event& event) const {
                                ? QStringLiteral("unknown")
                                : percentFormatter_->format(static_cast<double>(event.batteryLevel));
     return QStringLiteral("Charge: %1  %2")
-        .arg(charge, EventCsvWriter::stateDescr(event.batteryState));
+        .arg(charge, EventStateText::history(event.batteryState));
 }
 
 void HistoryListModel::reload() {

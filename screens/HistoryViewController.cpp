@@ -2,28 +2,27 @@
 
 #include "BatteryLogHandler.h"
 #include "EventCsvWriter.h"
+#include "EventStateText.h"
+#include "EventStore.h"
 #include "HistoryItemDelegate.h"
 #include "HistoryListModel.h"
 #include "ManagedObjectContext.h"
 #include "NavigationBar.h"
+#include "ReadContext.h"
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
-HistoryViewController::HistoryViewController(QWidget* parent) : TabScreen(parent) {}
+HistoryViewController::HistoryViewController(BatteryLogHandler& handler, QWidget* parent)
+    : TabScreen(parent), batteryLogHandler_(handler) {}
 
 HistoryViewController::~HistoryViewController() = default;
 
-void HistoryViewController::setBatteryLogHandler(BatteryLogHandler* handler) {
-    batteryLogHandler_ = handler;
-}
-
 QString HistoryViewController::stateDescr(int state) {
-    return EventCsvWriter::stateDescr(state);
+    return EventStateText::history(state);
 }
 
 QListView* HistoryViewController::tableView() {
@@ -40,10 +39,7 @@ void HistoryViewController::viewDidLoad() {
     addButton_ = bar->addRightButton(QStringLiteral("+"));
     addButton_->setAccessibleName(QStringLiteral("Add"));
     connect(editButton_, &QPushButton::clicked, this, [this] { setEditing(!editing_); });
-    connect(addButton_, &QPushButton::clicked, this, [this] {
-        if (batteryLogHandler_)
-            batteryLogHandler_->addEvent();
-    });
+    connect(addButton_, &QPushButton::clicked, &batteryLogHandler_, &BatteryLogHandler::addEvent);
 
     list_ = new QListView(this);
     list_->setUniformItemSizes(true);
@@ -52,9 +48,7 @@ void HistoryViewController::viewDidLoad() {
     list_->setFrameShape(QFrame::NoFrame);
     list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     list_->setItemDelegate(new HistoryItemDelegate(list_));
-    ManagedObjectContext* context =
-        batteryLogHandler_ ? batteryLogHandler_->managedObjectContext() : nullptr;
-    if (context) {
+    if (ManagedObjectContext* context = batteryLogHandler_.managedObjectContext()) {
         model_ = new HistoryListModel(*context, this);
         list_->setModel(model_);
         connect(model_, &QAbstractItemModel::rowsInserted, this, &HistoryViewController::startFade);
@@ -96,15 +90,11 @@ void HistoryViewController::prepareToAppear() {
         model_->reload();
 }
 
-QString HistoryViewController::csvData() {
-    tableView();
-    const EventCsvWriter writer;
-    const int rows = model_ ? model_->rowCount() : 0;
-    QString csv;
-    csv.reserve(static_cast<qsizetype>(rows) * 45);
-    csv += EventCsvWriter::Header;
-    // The count is read again each round: a save during the export may add rows.
-    for (int row = 0; model_ && row < model_->rowCount(); ++row)
-        writer.appendRow(csv, model_->eventAt(row));
-    return csv;
+// From the saved records, like every export of the log, so that all of them match byte for byte.
+QString HistoryViewController::csvData() const {
+    EventStore* store = batteryLogHandler_.persistentStoreCoordinator();
+    if (!store || !store->hasStore())
+        return EventCsvWriter::text(nullptr);
+    ReadContext log(store->path());
+    return EventCsvWriter::text(&log);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DataChangedListener.h"
 #include "TabScreen.h"
 
 #include <QPointer>
@@ -18,15 +17,14 @@ class QTimer;
 class HistoryViewController : public TabScreen {
     Q_OBJECT
 public:
-    explicit HistoryViewController(QWidget* parent = nullptr);
+    explicit HistoryViewController(BatteryLogHandler& handler, QWidget* parent = nullptr);
     ~HistoryViewController() override;
 
-    BatteryLogHandler* batteryLogHandler() const { return batteryLogHandler_; }
-    void setBatteryLogHandler(BatteryLogHandler* handler);
+    BatteryLogHandler& batteryLogHandler() const { return batteryLogHandler_; }
 
     static QString stateDescr(int state);
-    // The whole log as comma-separated text, newest first.
-    QString csvData();
+    // The whole saved log as comma-separated text, newest first.
+    QString csvData() const;
 
     QListView* tableView();
     HistoryListModel* model() const { return model_; }
@@ -41,7 +39,7 @@ private:
     void setEditing(bool editing);
     void startFade();
 
-    BatteryLogHandler* batteryLogHandler_ = nullptr;
+    BatteryLogHandler& batteryLogHandler_;
     HistoryListModel* model_ = nullptr;
     QListView* list_ = nullptr;
     QLabel* title_ = nullptr;

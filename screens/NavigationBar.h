@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MainScreen.h"
+
 #include <QWidget>
 
 class QHBoxLayout;
@@ -10,7 +12,7 @@ class QPushButton;
 class NavigationBar : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int Height = 44;
+    static constexpr int Height = static_cast<int>(MainScreen::navigationBarHeight);
 
     explicit NavigationBar(const QString& title, QWidget* parent = nullptr);
     QPushButton* addLeftButton(const QString& text);

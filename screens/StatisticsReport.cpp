@@ -8,14 +8,27 @@
 #include "UIDeviceHardware.h"
 
 #include <QElapsedTimer>
+#include <QJsonObject>
 
+#include <charconv>
+#include <cmath>
 #include <memory>
 
 namespace {
-// Seconds for a whole battery at a rate given in level fractions per hour.
-QString fullBatteryDuration(float ratePerHour) {
+// Seconds for a whole battery at a rate given in level fractions per hour; negative for a drain.
+double fullBatterySeconds(float ratePerHour) {
     const float perSecond = ratePerHour / 3600.0f;
-    return DateIntervalFormatter::formatDetailledRelativeTime(1.0 / static_cast<double>(perSecond));
+    return 1.0 / static_cast<double>(perSecond);
+}
+
+// The figures are floats: the shortest decimal that reads back as the same float keeps 0.3 from
+// becoming 0.30000001192092896 in the JSON.
+double number(double value) {
+    char buffer[32];
+    const char* end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value)).ptr;
+    double out = value;
+    std::from_chars(buffer, end, out);
+    return out;
 }
 
 bool available(float value) {
@@ -66,27 +79,45 @@ void StatisticsReport::updatePeriods() {
         else if (k == 3)
             range = (owned = StatisticsHandler::getLastDay(handler_)).get();
         const int column = k + 1;
-        statisticsEntries_[LoadCycles][column] =
-            QString::asprintf("%3.1f", static_cast<double>(range->loadCycles()));
-        statisticsEntries_[TimeCharging][column] =
-            DateIntervalFormatter::formatDetailledRelativeTime(range->raisingSecs());
-        statisticsEntries_[TimeDraining][column] =
-            DateIntervalFormatter::formatDetailledRelativeTime(range->fallingSecs());
-        if (range->avgFallingPerSec() != 0.0f)
-            statisticsEntries_[AverageFullDrain][column] =
-                fullBatteryDuration(range->avgFallingPerSec());
-        if (range->avgRaisingPerSec() != 0.0f)
-            statisticsEntries_[AverageFullCharge][column] =
-                fullBatteryDuration(range->avgRaisingPerSec());
+        QList<Reading>& readings = periodReadings_[k];
+        readings.clear();
+        const auto set = [&](Row row, const QString& text, const char* key, double value) {
+            statisticsEntries_[row][column] = text;
+            readings.append({QString::fromLatin1(key), number(value)});
+        };
+        const auto duration = [](double seconds) {
+            return DateIntervalFormatter::formatDetailledRelativeTime(seconds);
+        };
+        const double cycles = range->loadCycles();
+        set(LoadCycles, QString::asprintf("%3.1f", cycles), "load_cycles", cycles);
+        set(TimeCharging, duration(range->raisingSecs()), "time_charging_s", range->raisingSecs());
+        set(TimeDraining, duration(range->fallingSecs()), "time_draining_s", range->fallingSecs());
+        // Every cell is written on every update: a figure that became unknown (the totals were
+        // reset, the period emptied, the energy is no longer reported) must not keep its old text.
+        statisticsEntries_[AverageFullCharge][column].clear();
+        statisticsEntries_[AverageFullDrain][column].clear();
+        if (range->avgRaisingPerSec() != 0.0f) {
+            const double seconds = fullBatterySeconds(range->avgRaisingPerSec());
+            set(AverageFullCharge, duration(seconds), "average_full_charge_s", std::abs(seconds));
+        }
+        if (range->avgFallingPerSec() != 0.0f) {
+            const double seconds = fullBatterySeconds(range->avgFallingPerSec());
+            set(AverageFullDrain, duration(seconds), "average_full_drain_s", std::abs(seconds));
+        }
         // The energy row exists only when the energy was known when the rows were built.
-        if (energy && statisticsEntries_.size() > WattHours)
-            statisticsEntries_[WattHours][column] = QString::asprintf(
-                "%5.2f Wh", *energy * static_cast<double>(range->loadCycles()) / 1000.0);
+        if (statisticsEntries_.size() > WattHours) {
+            statisticsEntries_[WattHours][column].clear();
+            if (energy) {
+                const double wattHours = *energy * cycles / 1000.0;
+                set(WattHours, QString::asprintf("%5.2f Wh", wattHours), "energy_wh", wattHours);
+            }
+        }
     }
 }
 
 void StatisticsReport::rebuildHardware() {
     hardwareEntries_.clear();
+    hardwareReadings_.clear();
     const auto data = [this](const QString& key) { return hardware_.batteryData(key); };
     const float voltage = data(PowerSource::Voltage);
     const float current = data(PowerSource::CurrentCapacity);
@@ -97,49 +128,50 @@ void StatisticsReport::rebuildHardware() {
     const float boot = data(PowerSource::BootVoltage);
     const float cycles = data(PowerSource::CycleCount);
     const float temperature = data(PowerSource::Temperature);
-    const auto add = [this](const char* label, const QString& value) {
-        hardwareEntries_.append({QString::fromLatin1(label), value});
+    // Each row is one figure: its text is the figure through the format.
+    const auto add = [this](const char* label, const char* format, const char* key, double value) {
+        hardwareEntries_.append({QString::fromLatin1(label), QString::asprintf(format, value)});
+        hardwareReadings_.append({QString::fromLatin1(key), number(value)});
     };
     // A battery with a MaxCapacity of exactly 100 reports in percent, not mAh.
     const bool inMilliampHours = available(max) && max != 100.0f;
 
     if (available(voltage))
-        add("Voltage", QString::asprintf("%2.2f V", static_cast<double>(voltage / 1000.0f)));
-    if (inMilliampHours) {
-        add("Current Capacity", QString::asprintf("%4.0f mAh", static_cast<double>(current)));
-        add("Max Capacity", QString::asprintf("%4.0f mAh", static_cast<double>(max)));
-    }
+        add("Voltage", "%2.2f V", "voltage_v", voltage / 1000.0f);
+    if (inMilliampHours && available(current))
+        add("Current Capacity", "%4.0f mAh", "current_capacity_mah", current);
+    if (inMilliampHours)
+        add("Max Capacity", "%4.0f mAh", "max_capacity_mah", max);
     if (available(design))
-        add("Design Capacity", QString::asprintf("%4.0f mAh", static_cast<double>(design)));
+        add("Design Capacity", "%4.0f mAh", "design_capacity_mah", design);
     // Rows whose inputs are missing are left out rather than shown with meaningless values.
     if (available(max) && available(current) && max != 0.0f)
-        add("Charge", QString::asprintf("%2.2f%%", static_cast<double>(current * 100.0f / max)));
+        add("Charge", "%2.2f%%", "charge_percent", current * 100.0f / max);
     if (inMilliampHours && available(design) && design > 0.0f)
-        add("Health", QString::asprintf("%2.2f%%", static_cast<double>(max * 100.0f / design)));
+        add("Health", "%2.2f%%", "health_percent", max * 100.0f / design);
     if (available(amperage))
-        add("conn. Charger Capacity", QString::asprintf("%4.0f mA", static_cast<double>(amperage)));
+        add("conn. Charger Capacity", "%4.0f mA", "charger_capacity_ma", amperage);
     if (available(instant) && instant > 0.0f)
-        add("Flow to Battery", QString::asprintf("%4.0f mA", static_cast<double>(instant)));
+        add("Flow to Battery", "%4.0f mA", "flow_to_battery_ma", instant);
     if (available(instant) && instant < 0.0f)
-        add("Flow from Battery", QString::asprintf("%4.0f mA", static_cast<double>(-instant)));
+        add("Flow from Battery", "%4.0f mA", "flow_from_battery_ma", -instant);
     const bool chargeKnown = available(current) && available(max) && max != 0.0f;
     const bool showPowerUse =
         available(instant) && available(amperage) &&
         (amperage == 0.0f || (chargeKnown && static_cast<double>(current / max) < 0.95));
     if (showPowerUse) {
         const float milliamps = amperage - instant;
-        add("Current Power Use", QString::asprintf("%4.0f mA", static_cast<double>(milliamps)));
+        add("Current Power Use", "%4.0f mA", "power_use_ma", milliamps);
         if (available(voltage))
-            add("Current Power Use",
-                QString::asprintf("%2.2f W",
-                                  static_cast<double>(milliamps / 1000.0f * voltage / 1000.0f)));
+            add("Current Power Use", "%2.2f W", "power_use_w",
+                milliamps / 1000.0f * voltage / 1000.0f);
     }
     if (available(boot))
-        add("Boot Voltage", QString::asprintf("%2.2f V", static_cast<double>(boot / 1000.0f)));
+        add("Boot Voltage", "%2.2f V", "boot_voltage_v", boot / 1000.0f);
     if (available(cycles))
-        add("Cycle Count", QString::asprintf("%2.0f cycles", static_cast<double>(cycles)));
+        add("Cycle Count", "%2.0f cycles", "cycle_count", cycles);
     if (available(temperature))
-        add("Temperature", QString::asprintf("%2.1f C", static_cast<double>(temperature) / 100.0));
+        add("Temperature", "%2.1f C", "temperature_c", static_cast<double>(temperature) / 100.0);
 }
 
 QString StatisticsReport::toText() const {
@@ -157,4 +189,24 @@ QString StatisticsReport::toText() const {
     for (const auto& [label, value] : hardwareEntries_)
         line(label, value);
     return out;
+}
+
+QString StatisticsReport::periodKey(int period) {
+    static const char* const keys[PeriodCount] = {"overall", "last_month", "last_week",
+                                                  "last_24_hours"};
+    return period >= 0 && period < PeriodCount ? QString::fromLatin1(keys[period]) : QString();
+}
+
+QJsonObject StatisticsReport::toJson() const {
+    const auto object = [](const QList<Reading>& readings) {
+        QJsonObject out;
+        for (const Reading& reading : readings)
+            out.insert(reading.key, reading.value);
+        return out;
+    };
+    QJsonObject periods;
+    for (int k = 0; k < PeriodCount; ++k)
+        periods.insert(periodKey(k), object(periodReadings_[k]));
+    return QJsonObject{{QStringLiteral("periods"), periods},
+                       {QStringLiteral("hardware"), object(hardwareReadings_)}};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -9,7 +10,7 @@ class BatteryLogHandler;
 class UIDeviceHardware;
 
 // The statistics of the four periods and the battery hardware report, as the texts the
-// statistics screen and `ampelio --report` show.
+// statistics screen and `ampelio --report` show, and as numbers for `ampelio --report --json`.
 class StatisticsReport {
 public:
     static constexpr int PeriodCount = 4;
@@ -20,6 +21,12 @@ public:
         AverageFullCharge,
         AverageFullDrain,
         WattHours
+    };
+
+    // A figure behind a text, named with its unit ("voltage_v") for machine-readable output.
+    struct Reading {
+        QString key;
+        double value;
     };
 
     StatisticsReport(BatteryLogHandler& handler, const UIDeviceHardware& hardware);
@@ -33,9 +40,16 @@ public:
     // Row i: the title, then the values of the four periods.
     const QList<QStringList>& statisticsEntries() const { return statisticsEntries_; }
     const QList<QPair<QString, QString>>& hardwareEntries() const { return hardwareEntries_; }
+    // The numbers behind the texts; a value left empty or a row left out has no reading.
+    const QList<Reading>& periodReadings(int period) const { return periodReadings_[period]; }
+    const QList<Reading>& hardwareReadings() const { return hardwareReadings_; }
 
     // Both tables as plain text, one section after the other.
     QString toText() const;
+    // The same figures as numbers: {"periods": {"overall": {...}, ...}, "hardware": {...}}.
+    QJsonObject toJson() const;
+    // The key of a period in toJson(): "overall", "last_month", "last_week", "last_24_hours".
+    static QString periodKey(int period);
 
 private:
     void updatePeriods();
@@ -45,4 +59,6 @@ private:
     const UIDeviceHardware& hardware_;
     QList<QStringList> statisticsEntries_;
     QList<QPair<QString, QString>> hardwareEntries_;
+    QList<Reading> periodReadings_[PeriodCount];
+    QList<Reading> hardwareReadings_;
 };

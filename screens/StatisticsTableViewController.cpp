@@ -1,20 +1,22 @@
 #include "StatisticsTableViewController.h"
 
 #include "BatteryLogHandler.h"
-#include "DataChangedForwarder.h"
-#include "Device.h"
 #include "HistoryViewController.h"
 #include "MailComposer.h"
 #include "NavigationBar.h"
 #include "StatisticsReport.h"
 #include "UIDeviceHardware.h"
 
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 const QString StatisticsTableViewController::MailSubject = QStringLiteral("Ampelio .csv export.");
 
-StatisticsTableViewController::StatisticsTableViewController(QWidget* parent) : TabScreen(parent) {
+StatisticsTableViewController::StatisticsTableViewController(BatteryLogHandler& handler,
+                                                             const UIDeviceHardware& hardware,
+                                                             QWidget* parent)
+    : TabScreen(parent), batteryLogHandler_(handler), hardware_(hardware) {
+    connect(&handler, &BatteryLogHandler::dataAdded, this,
+            &StatisticsTableViewController::dataAdded);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -27,13 +29,6 @@ StatisticsTableViewController::StatisticsTableViewController(QWidget* parent) : 
 
 StatisticsTableViewController::~StatisticsTableViewController() = default;
 
-void StatisticsTableViewController::setBatteryLogHandler(BatteryLogHandler* handler) {
-    batteryLogHandler_ = handler;
-    // Through a forwarder: the log outlives its listeners' registrations.
-    if (handler)
-        DataChangedForwarder::add(*handler, this, {}, [this](int index) { dataAdded(index); });
-}
-
 QString StatisticsTableViewController::titleForHeaderInSection(int section) {
     if (section < StatisticsReport::PeriodCount)
         return StatisticsReport::periodHeader(section);
@@ -45,14 +40,9 @@ QString StatisticsTableViewController::titleForHeaderInSection(int section) {
 }
 
 void StatisticsTableViewController::viewDidLoad() {
-    if (report_ || !batteryLogHandler_)
+    if (report_)
         return;
-    if (!hardware_) {
-        ownHardware_ =
-            std::make_unique<UIDeviceHardware>(batteryLogHandler_->device().powerSource(), 320.0);
-        hardware_ = ownHardware_.get();
-    }
-    report_ = std::make_unique<StatisticsReport>(*batteryLogHandler_, *hardware_);
+    report_ = std::make_unique<StatisticsReport>(batteryLogHandler_, hardware_);
     report_->buildRows();
     updateData();
     reloadData();
@@ -97,13 +87,8 @@ void StatisticsTableViewController::didSelectRow(int section, int row) {
 void StatisticsTableViewController::sendCsvMail() {
     if (!MailComposer::canSendMail() || !historyViewController_)
         return;
-    // Locale formats may hold Unicode spaces (a narrow no-break space before "PM"); those become
-    // plain spaces. Other text stays UTF-8 rather than being lost to a 7-bit conversion.
-    QString csv = historyViewController_->csvData();
-    csv.replace(
-        QRegularExpression(QStringLiteral("[\\x{00A0}\\x{2000}-\\x{200A}\\x{202F}\\x{205F}]")),
-        QStringLiteral(" "));
-    MailComposer::compose(MailSubject, csv.toUtf8(), QStringLiteral("ampelio.csv"));
+    MailComposer::compose(MailSubject, historyViewController_->csvData().toUtf8(),
+                          QStringLiteral("ampelio.csv"));
 }
 
 void StatisticsTableViewController::dataAdded(int) {

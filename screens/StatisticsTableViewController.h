@@ -20,17 +20,16 @@ public:
     static constexpr int ExportSection = 5;
     static const QString MailSubject;
 
-    explicit StatisticsTableViewController(QWidget* parent = nullptr);
+    // Listens for the log's new samples; reads the hardware report from `hardware`, which it
+    // does not own.
+    StatisticsTableViewController(BatteryLogHandler& handler, const UIDeviceHardware& hardware,
+                                  QWidget* parent = nullptr);
     ~StatisticsTableViewController() override;
 
-    // Keeps the handler and registers for its new samples.
-    void setBatteryLogHandler(BatteryLogHandler* handler);
-    BatteryLogHandler* batteryLogHandler() const { return batteryLogHandler_; }
+    BatteryLogHandler& batteryLogHandler() const { return batteryLogHandler_; }
     void setHistoryViewController(HistoryViewController* history) {
         historyViewController_ = history;
     }
-    // The hardware the report reads; the controller does not own it.
-    void setHardware(const UIDeviceHardware* hardware) { hardware_ = hardware; }
 
     void updateData();
     void reloadData();
@@ -51,10 +50,9 @@ protected:
 private:
     void viewDidLoad();
 
-    BatteryLogHandler* batteryLogHandler_ = nullptr;
+    BatteryLogHandler& batteryLogHandler_;
     QPointer<HistoryViewController> historyViewController_;
-    const UIDeviceHardware* hardware_ = nullptr;
-    std::unique_ptr<UIDeviceHardware> ownHardware_;
+    const UIDeviceHardware& hardware_;
     std::unique_ptr<StatisticsReport> report_;
     GroupedTableView* table_ = nullptr;
 };

@@ -25,8 +25,8 @@ quint64 meminfoBytes(const char* key) {
     if (!f.open(QIODevice::ReadOnly))
         return 0;
     const QByteArray prefix = QByteArray(key) + ':';
-    while (!f.atEnd()) {
-        const QByteArray line = f.readLine();
+    // Files under /proc have no size, so atEnd() holds before the first read: read them whole.
+    for (const QByteArray& line : f.readAll().split('\n')) {
         if (line.startsWith(prefix))
             return line.mid(prefix.size()).trimmed().split(' ').first().toULongLong() * 1024;
     }

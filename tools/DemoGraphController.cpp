@@ -39,7 +39,8 @@ DemoGraphController::DemoGraphController(std::shared_ptr<const SyntheticBatteryC
 
 UIBackgroundView* DemoGraphController::backgroundView() {
     const QRectF app = MainScreen::applicationFrame();
-    return new GraphBackgroundView(QRectF(0, 5, app.width(), app.height() - 49 - 5));
+    return new GraphBackgroundView(
+        QRectF(0, 5, app.width(), app.height() - MainScreen::tabBarHeight - 5));
 }
 
 GraphData DemoGraphController::dataFromX(float fromSecs, float toSecs) const {

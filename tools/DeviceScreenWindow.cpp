@@ -19,13 +19,14 @@ QWidget* DeviceScreenWindow::build(QWidget* content, const QString& status) {
     window->setWindowTitle(QStringLiteral("Ampelio graph"));
     auto* strip = new QLabel(status, window);
     strip->setAlignment(Qt::AlignCenter);
-    strip->setGeometry(0, 0, window->width(), 20);
+    strip->setGeometry(0, 0, window->width(), static_cast<int>(MainScreen::statusBarHeight));
     strip->setStyleSheet(QStringLiteral("background: #222; color: white; font-size: 11px;"));
     auto* area = new QWidget(window);
     area->setGeometry(MainScreen::applicationFrame().toRect());
     content->setParent(area);
     auto* tabBar = new QWidget(window);
-    tabBar->setGeometry(0, window->height() - 49, window->width(), 49);
+    const int tabBarHeight = static_cast<int>(MainScreen::tabBarHeight);
+    tabBar->setGeometry(0, window->height() - tabBarHeight, window->width(), tabBarHeight);
     tabBar->setStyleSheet(QStringLiteral("background: #333;"));
     return window;
 }

@@ -118,8 +118,10 @@ void ReportCollector::answer(QTcpSocket* socket, const QByteArray& method, const
         {QStringLiteral("status"), status_},
         {QStringLiteral("valid"), valid},
         {QStringLiteral("report"), decoded.report}};
-    if (!decoded.error.isEmpty())
+    if (!decoded.error.isEmpty()) {
         line.insert(QStringLiteral("error"), decoded.error);
+        line.insert(QStringLiteral("errorOffset"), static_cast<double>(decoded.errorOffset));
+    }
     reports_.append(decoded.report);
     record(line);
     emit reportReceived(decoded.report, valid);

@@ -4,19 +4,46 @@
 
 #include <QJsonArray>
 
+#include <algorithm>
+#include <initializer_list>
+
 namespace {
 QJsonValue millis(qint64 value) {
     return static_cast<double>(value);
 }
 
+constexpr int ProtocolVersion = 27;
+constexpr int SerializationVersion = 2;
+enum IdentifierType { HardwareAddressDigest = 4, VendorId = 6, AdvertisingId = 7 };
+constexpr int DigestLength = 20;
+
+// A field whose value must be one of a few; anything else is rejected where it starts.
+template <typename T>
+T oneOf(ReportReader& in, T (ReportReader::*read)(), std::initializer_list<T> allowed,
+        const char* field) {
+    const qsizetype at = in.offset();
+    const T value = (in.*read)();
+    if (std::find(allowed.begin(), allowed.end(), value) == allowed.end())
+        ReportReader::reject(std::string(field) + " " + std::to_string(value), at);
+    return value;
+}
+
+// At most one entry of each type, advertising, vendor, then the hardware-address digest.
 QJsonArray identifiers(ReportReader& in) {
     QJsonArray list;
-    const quint16 count = in.u16();
+    const quint16 count = oneOf<quint16>(in, &ReportReader::u16, {0, 1, 2, 3}, "identifier count");
+    int previous = AdvertisingId + 1;
     for (quint16 i = 0; i < count; ++i) {
+        const qsizetype at = in.offset();
         const quint16 type = in.u16();
+        if ((type != AdvertisingId && type != VendorId && type != HardwareAddressDigest) ||
+            type >= previous)
+            ReportReader::reject("identifier type " + std::to_string(type), at);
+        previous = type;
         QJsonObject entry{{QStringLiteral("type"), type}};
-        if (type == 4) {
-            const quint16 length = in.u16();
+        if (type == HardwareAddressDigest) {
+            const quint16 length =
+                oneOf<quint16>(in, &ReportReader::u16, {DigestLength}, "digest length");
             entry.insert(QStringLiteral("sha1"), QString::fromLatin1(in.bytes(length).toHex()));
         } else {
             entry.insert(QStringLiteral("value"), in.string());
@@ -57,8 +84,8 @@ QJsonObject error(ReportReader& in) {
     e.insert(QStringLiteral("name"), in.string());
     e.insert(QStringLiteral("message"), in.string());
     e.insert(QStringLiteral("exception"), in.string());
-    e.insert(QStringLiteral("type"), in.u8());
-    const bool hasReport = in.u8() == 1;
+    e.insert(QStringLiteral("type"), oneOf<quint8>(in, &ReportReader::u8, {1, 2, 3}, "error type"));
+    const bool hasReport = in.boolean();
     e.insert(QStringLiteral("report"),
              hasReport ? QJsonValue(QString::fromLatin1(in.bytes(in.u32()).toBase64()))
                        : QJsonValue());
@@ -66,7 +93,9 @@ QJsonObject error(ReportReader& in) {
 }
 
 void sessionHead(ReportReader& in, QJsonObject& s) {
-    s.insert(QStringLiteral("serializationVersion"), in.u16());
+    s.insert(
+        QStringLiteral("serializationVersion"),
+        oneOf<quint16>(in, &ReportReader::u16, {SerializationVersion}, "serialization version"));
     s.insert(QStringLiteral("appVersion"), in.string());
     s.insert(QStringLiteral("startTime"), millis(in.i64()));
     s.insert(QStringLiteral("sessionLength"), millis(in.i64()));
@@ -74,17 +103,18 @@ void sessionHead(ReportReader& in, QJsonObject& s) {
     s.insert(QStringLiteral("parameters"), in.stringPairs());
     s.insert(QStringLiteral("locale"), in.string());
     s.insert(QStringLiteral("timeZone"), in.string());
-    s.insert(QStringLiteral("networkStatus"), in.u8());
+    s.insert(QStringLiteral("networkStatus"),
+             oneOf<quint8>(in, &ReportReader::u8, {0, 2, 3}, "network status"));
     s.insert(QStringLiteral("userID"), in.string());
-    s.insert(QStringLiteral("locationPresent"), in.u8() == 1);
+    s.insert(QStringLiteral("locationPresent"), in.boolean());
     s.insert(QStringLiteral("latitude"), in.f64());
     s.insert(QStringLiteral("longitude"), in.f64());
     s.insert(QStringLiteral("accuracy"), static_cast<double>(in.f32()));
     s.insert(QStringLiteral("pageViewCount"), in.i32());
     s.insert(QStringLiteral("deviceState"), in.i8());
     s.insert(QStringLiteral("reserved"), in.u8());
-    s.insert(QStringLiteral("gender"), in.i8());
-    const bool hasBirthDate = in.u8() == 1;
+    s.insert(QStringLiteral("gender"), oneOf<qint8>(in, &ReportReader::i8, {-1, 0, 1}, "gender"));
+    const bool hasBirthDate = in.boolean();
     s.insert(QStringLiteral("birthDate"), hasBirthDate ? millis(in.i64()) : QJsonValue());
 }
 
@@ -104,7 +134,7 @@ QJsonObject session(ReportReader& in) {
     for (quint16 i = 0; i < eventCount; ++i)
         events.append(event(in));
     s.insert(QStringLiteral("events"), events);
-    s.insert(QStringLiteral("eventLogComplete"), in.u8() == 1);
+    s.insert(QStringLiteral("eventLogComplete"), in.boolean());
     s.insert(QStringLiteral("totalErrorCount"), in.i32());
     QJsonArray errors;
     const quint16 errorCount = in.u16();
@@ -118,23 +148,25 @@ QJsonObject session(ReportReader& in) {
 
 QJsonObject header(ReportReader& in) {
     QJsonObject r;
-    r.insert(QStringLiteral("protocolVersion"), in.u16());
+    r.insert(QStringLiteral("protocolVersion"),
+             oneOf<quint16>(in, &ReportReader::u16, {ProtocolVersion}, "protocol version"));
     r.insert(QStringLiteral("adRequestVersion"), in.u16());
     r.insert(QStringLiteral("reserved1"), millis(in.i64()));
     r.insert(QStringLiteral("reserved2"), in.u16());
-    r.insert(QStringLiteral("platform"), in.u16());
+    r.insert(QStringLiteral("platform"),
+             oneOf<quint16>(in, &ReportReader::u16, {2, 8}, "platform"));
     r.insert(QStringLiteral("agentVersion"), in.u16());
     r.insert(QStringLiteral("reportTime"), millis(in.i64()));
     r.insert(QStringLiteral("apiKey"), in.string());
     r.insert(QStringLiteral("appVersion"), in.string());
     r.insert(QStringLiteral("identifiers"), identifiers(in));
     r.insert(QStringLiteral("reserved3"), in.u8());
-    r.insert(QStringLiteral("previousReportAccepted"), in.u8() == 1);
+    r.insert(QStringLiteral("previousReportAccepted"), in.boolean());
     r.insert(QStringLiteral("initialTimestamp"), millis(in.i64()));
     r.insert(QStringLiteral("sessionStart"), millis(in.i64()));
     r.insert(QStringLiteral("properties"), in.stringPairs());
     r.insert(QStringLiteral("reserved4"), in.u16());
-    const bool hasPushToken = in.u8() == 1;
+    const bool hasPushToken = in.boolean();
     r.insert(QStringLiteral("pushToken"), hasPushToken ? QJsonValue(in.string()) : QJsonValue());
     r.insert(QStringLiteral("launchOptions"), launchOptions(in));
     return r;
@@ -175,11 +207,13 @@ ReportDecoder::Result ReportDecoder::decode(const QByteArray& bytes) {
             sessions.append(session(in));
         result.report.insert(QStringLiteral("sessions"), sessions);
         if (in.remaining() != 0)
-            throw ReportReader::Truncated(std::to_string(in.remaining()) +
-                                          " bytes left over before the checksum");
+            ReportReader::reject(std::to_string(in.remaining()) +
+                                     " bytes left over before the checksum",
+                                 in.offset());
         result.ok = true;
-    } catch (const ReportReader::Truncated& failure) {
+    } catch (const ReportReader::Malformed& failure) {
         result.error = QString::fromStdString(failure.what());
+        result.errorOffset = failure.offset;
     }
     return result;
 }

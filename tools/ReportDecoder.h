@@ -11,7 +11,8 @@ public:
     struct Result {
         bool ok = false; // the whole report was read, to its last byte
         bool checksumValid = false;
-        QString error; // why reading stopped, when it did
+        QString error;              // why reading stopped, when it did
+        qsizetype errorOffset = -1; // where: the start of the field that was rejected
         QJsonObject report;
     };
 

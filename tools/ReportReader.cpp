@@ -1,10 +1,12 @@
 #include "ReportReader.h"
 
+#include <QStringDecoder>
+
 #include <bit>
 
 quint64 ReportReader::unsignedBigEndian(int width) {
     if (remaining() < width)
-        throw Truncated("report ends inside a field at offset " + std::to_string(offset_));
+        reject("report ends inside a field", offset_);
     quint64 value = 0;
     for (int i = 0; i < width; ++i)
         value = (value << 8) | static_cast<quint8>(bytes_[offset_ + i]);
@@ -14,6 +16,14 @@ quint64 ReportReader::unsignedBigEndian(int width) {
 
 quint8 ReportReader::u8() {
     return static_cast<quint8>(unsignedBigEndian(1));
+}
+
+bool ReportReader::boolean() {
+    const qsizetype at = offset_;
+    const quint8 value = u8();
+    if (value > 1)
+        reject("boolean byte " + std::to_string(value), at);
+    return value == 1;
 }
 
 quint16 ReportReader::u16() {
@@ -41,13 +51,23 @@ double ReportReader::f64() {
 }
 
 QString ReportReader::string() {
+    const qsizetype at = offset_;
     const quint16 length = u16();
-    return QString::fromUtf8(bytes(length));
+    const QByteArray utf8 = bytes(length);
+    // A leading byte-order mark is text like any other here, not something to skip.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
+    const QString text = decoder(utf8);
+    if (decoder.hasError())
+        reject("string that is not UTF-8", at);
+    if (text.size() > MaxStringUnits)
+        reject("string of " + std::to_string(text.size()) + " UTF-16 units", at);
+    return text;
 }
 
 QByteArray ReportReader::bytes(qsizetype count) {
     if (remaining() < count)
-        throw Truncated("report ends inside a byte string at offset " + std::to_string(offset_));
+        reject("report ends inside a byte string", offset_);
     const QByteArray result = bytes_.mid(offset_, count);
     offset_ += count;
     return result;
@@ -61,4 +81,8 @@ QJsonObject ReportReader::stringPairs() {
         pairs.insert(key, string());
     }
     return pairs;
+}
+
+void ReportReader::reject(const std::string& what, qsizetype at) {
+    throw Malformed(what, at);
 }

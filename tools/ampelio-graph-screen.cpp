@@ -12,6 +12,7 @@
 #include "GraphViewpoint.h"
 #include "MainScreen.h"
 #include "ManagedObjectContext.h"
+#include "Paths.h"
 #include "SimulatedPowerSource.h"
 #include "SyntheticHistory.h"
 #include "UserDefaults.h"
@@ -29,7 +30,7 @@ namespace {
 constexpr int longPollMs = 3600 * 1000;
 
 void seedIfEmpty(const QString& dir, double days) {
-    EventStore store(dir + QStringLiteral("/Locations.sqlite"));
+    EventStore store(Paths::storePath(dir));
     ManagedObjectContext context(store);
     if (!store.hasStore() || context.savedCount() > 0)
         return;
@@ -111,8 +112,7 @@ int main(int argc, char* argv[]) {
     Device device(std::make_unique<SimulatedPowerSource>(), longPollMs);
     UserDefaults defaults(dir + QStringLiteral("/Ampelio.ini"));
     BatteryLogHandler handler(device, dir, defaults);
-    AmpelioGraphController controller;
-    controller.setBatteryLogHandler(&handler);
+    AmpelioGraphController controller(handler);
     QWidget* window = DeviceScreenWindow::build(controller.view(), device.powerSource().name());
     window->show();
 

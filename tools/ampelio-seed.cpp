@@ -55,7 +55,7 @@ int main(int argc, char* argv[]) {
     const QString dir =
         parser.isSet(dirOption) ? parser.value(dirOption) : Paths::documentsDirectory();
     QDir().mkpath(dir);
-    EventStore store(dir + QStringLiteral("/Locations.sqlite"));
+    EventStore store(Paths::storePath(dir));
     if (!store.hasStore()) {
         std::fprintf(stderr, "Couldn't open the log in %s: %s\n", qPrintable(dir),
                      qPrintable(store.openError().description));
@@ -68,7 +68,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     StatisticsRange statistics;
-    const QString statisticsPath = dir + QStringLiteral("/Statistics.plist");
+    const QString statisticsPath = Paths::statisticsPath(dir);
     if (parser.isSet(appendOption))
         StatisticsFile::read(statisticsPath, statistics);
     if (!writeSyntheticHistory(history, context, &statistics)) {

@@ -61,6 +61,8 @@ TEST_F(PublicInterface, CallsBeforeTheStartDoNothingAndASecondStartIsIgnored) {
                              "called once. Returning."));
     EXPECT_EQ(AnalyticsImpl::instance().apiKey(), KEY);
     EXPECT_EQ(eventsInSession(), 0) << "the early event went nowhere";
+    EXPECT_FALSE(log.contains("Background session enabled"))
+        << "only a caller's own setting is logged, not the default re-applied at each start";
 }
 
 TEST_F(PublicInterface, EndSessionWaitsUntilTheRecordIsStored) {

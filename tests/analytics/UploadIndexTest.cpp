@@ -176,6 +176,20 @@ TEST(UploadNetwork, SystemFlagsMapToNoneWifiOrCellular) {
               N::ReachableViaWiFi);
 }
 
+// Without a backend (or one that does not know), a delivered report proves the network.
+TEST(UploadNetwork, AnAcceptedUploadMakesAnUnknownNetworkReachable) {
+    AnalyticsNetworkUtil& network = AnalyticsNetworkUtil::instance();
+    network.reset();
+    ASSERT_EQ(network.networkStatus(), AnalyticsNetworkUtil::NotReachable);
+    network.uploadAccepted();
+    EXPECT_EQ(network.networkStatus(), AnalyticsNetworkUtil::ReachableViaWiFi);
+    network.updateNetworkStatus(AnalyticsNetworkUtil::ReachableViaWWAN);
+    network.uploadAccepted();
+    EXPECT_EQ(network.networkStatus(), AnalyticsNetworkUtil::ReachableViaWWAN)
+        << "a known connection is not replaced";
+    network.reset();
+}
+
 TEST(UploadNetwork, OnlyTwoHundredsAreAccepted) {
     AnalyticsHTTPResponse response;
     for (const int status : {200, 204, 299}) {

@@ -31,7 +31,7 @@ TEST_F(DelegateTest, LaunchesRecordTheFirstRunAndCountRuns) {
         auto prefs = defaults();
         Ampelio_ProAppDelegate delegate(device, home.dataDir(), *prefs, keepAlive);
         EXPECT_TRUE(delegate.didFinishLaunchingWithOptions());
-        EXPECT_EQ(delegate.batteryLogHandler()->range(), 31104000);
+        EXPECT_EQ(delegate.batteryLogHandler().range(), 31104000);
     }
     auto first = defaults();
     const QDateTime firstRun = first->objectForKey("firstRun").toDateTime();
@@ -55,7 +55,7 @@ TEST_F(DelegateTest, BackgroundKeepAliveFollowsTheUserChoice) {
     Ampelio_ProAppDelegate delegate(device, home.dataDir(), *prefs, keepAlive);
     delegate.didFinishLaunchingWithOptions();
     delegate.applicationDidBecomeActive();
-    ManagedObjectContext* context = delegate.batteryLogHandler()->managedObjectContext();
+    ManagedObjectContext* context = delegate.batteryLogHandler().managedObjectContext();
     EXPECT_EQ(context->savedCount(), 1) << "becoming active takes the first sample";
 
     {
@@ -91,7 +91,7 @@ TEST_F(DelegateTest, ReturningToTheForegroundSamplesTwiceButKeepsOne) {
     clock.advance(3 * 3600);
     delegate.applicationWillEnterForeground();
     delegate.applicationDidBecomeActive();
-    EXPECT_EQ(delegate.batteryLogHandler()->managedObjectContext()->savedCount(), 2);
+    EXPECT_EQ(delegate.batteryLogHandler().managedObjectContext()->savedCount(), 2);
 }
 
 TEST(KeepAliveService, RefusesShortPeriods) {

@@ -41,7 +41,11 @@ TEST(AnalyticsCommandLine, TheHeadlessApplicationReportsItsLaunchPauseAndEnd) {
     EXPECT_TRUE(launch.value("checksumValid").toBool());
     EXPECT_EQ(launch.value("apiKey").toString(), QStringLiteral("QZ7HNM4TKD9WB2XRLC6V"));
     EXPECT_TRUE(launch.value("sessions").toArray().isEmpty());
-    EXPECT_EQ(collector.reports()[1].value("sessions").toArray().size(), 1);
+    EXPECT_EQ(launch.value("appVersion").toString(), QStringLiteral(AMPELIO_VERSION));
+    const QJsonArray sessions = collector.reports()[1].value("sessions").toArray();
+    ASSERT_EQ(sessions.size(), 1);
+    EXPECT_EQ(sessions[0].toObject().value("appVersion").toString(),
+              QStringLiteral(AMPELIO_VERSION));
 
     app.terminate();
     ASSERT_TRUE(QTest::qWaitFor([&] { return app.state() == QProcess::NotRunning; }, 5000));

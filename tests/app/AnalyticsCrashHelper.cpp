@@ -2,6 +2,7 @@
 // the main thread or, with "queue", on the analytics work queue.
 #include "AnalyticsHooks.h"
 #include "AnalyticsImpl.h"
+#include "UserDefaults.h"
 
 #include <QCoreApplication>
 
@@ -10,7 +11,7 @@
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     AnalyticsHooks::installUncaughtExceptionHandler();
-    AnalyticsHooks::startSession();
+    AnalyticsHooks::startSession(UserDefaults::standard());
     if (app.arguments().contains(QStringLiteral("queue"))) {
         AnalyticsImpl::instance().queue().async([] { throw std::runtime_error("queue failure"); });
         return QCoreApplication::exec();

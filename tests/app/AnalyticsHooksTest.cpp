@@ -68,6 +68,10 @@ TEST_P(UncaughtException, LeavesExactlyOneStoredErrorRecord) {
     EXPECT_EQ(stored->errors()[0]->errorString(), QStringLiteral("Uncaught"));
     EXPECT_EQ(stored->errors()[0]->errorMessage(), QStringLiteral("Crash!"));
     EXPECT_TRUE(stored->errors()[0]->reportData().isEmpty());
+    const QString expected =
+        QStringLiteral("std::runtime_error: ") +
+        (GetParam() == std::string("queue") ? "queue failure" : "nothing catches this");
+    EXPECT_EQ(stored->errors()[0]->exceptionString(), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(OnEitherThread, UncaughtException, ::testing::Values("main", "queue"));

@@ -116,3 +116,32 @@ TEST_F(AnalyticsUploadTest, AChangedApiKeyDeletesTheOldKeysBlocksAtTheNextStart)
     EXPECT_FALSE(blockFileExists(old));
     EXPECT_FALSE(blockIdentifiers().contains(old));
 }
+
+TEST_F(AnalyticsUploadTest, AHeadlessLoggerSendsEveryWaitingReportOnceOneIsAccepted) {
+    collector.setStatus(500);
+    launch();
+    for (int i = 0; i < 11; ++i)
+        leaveAndReturn();
+    ASSERT_TRUE(waitForIdleSender(12, 10000)) << storedBlocks();
+    Analytics::shutdown();
+
+    // A headless start: the logger goes to the background at once and stays there.
+    collector.setStatus(200);
+    Analytics::setHeadless(true);
+    Analytics::setApplicationInBackground(true);
+    Analytics::startSession(KEY);
+    EXPECT_TRUE(waitForIdleSender(0, 10000))
+        << storedBlocks() << " reports left behind, more than the upload window";
+}
+
+TEST_F(AnalyticsUploadTest, AfterAnAcceptedUploadReportsSayTheNetworkIsReachable) {
+    launch();
+    ASSERT_TRUE(waitForReports(1));
+    ASSERT_TRUE(waitForIdleSender(0));
+    leaveAndReturn();
+    ASSERT_TRUE(waitForReports(2));
+    const QJsonArray sessions = sessionsOf(1);
+    ASSERT_EQ(sessions.size(), 1);
+    EXPECT_NE(sessions[0].toObject().value("networkStatus").toInt(),
+              AnalyticsNetworkUtil::NotReachable);
+}

@@ -1,6 +1,6 @@
 #include "BatteryLogHandler.h"
-#include "DataChangedListener.h"
 #include "Device.h"
+#include "DropRule.h"
 #include "EventStore.h"
 #include "LogHandlerFixture.h"
 #include "ManagedObjectContext.h"
@@ -12,25 +12,19 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct RecordingListener : DataChangedListener {
-    QString name;
-    QStringList* journal;
-    RecordingListener(QString n, QStringList* j) : name(std::move(n)), journal(j) {}
-    void dataChanged(int i) override {
-        journal->append(QStringLiteral("%1 changed %2").arg(name).arg(i));
-    }
-    void dataAdded(int i) override {
-        journal->append(QStringLiteral("%1 added %2").arg(name).arg(i));
-    }
-    void dataDeleted(int i) override {
-        journal->append(QStringLiteral("%1 deleted %2").arg(name).arg(i));
-    }
-};
-
-struct AddedOnly : DataChangedListener {
-    int added = 0;
-    void dataAdded(int) override { ++added; }
-};
+// Writes every broadcast of the log into a journal, under a name.
+void record(BatteryLogHandler& handler, QObject* receiver, const QString& name,
+            QStringList& journal) {
+    QObject::connect(&handler, &BatteryLogHandler::dataChanged, receiver, [&journal, name](int i) {
+        journal.append(QStringLiteral("%1 changed %2").arg(name).arg(i));
+    });
+    QObject::connect(&handler, &BatteryLogHandler::dataAdded, receiver, [&journal, name](int i) {
+        journal.append(QStringLiteral("%1 added %2").arg(name).arg(i));
+    });
+    QObject::connect(&handler, &BatteryLogHandler::dataDeleted, receiver, [&journal, name](int i) {
+        journal.append(QStringLiteral("%1 deleted %2").arg(name).arg(i));
+    });
+}
 
 class BatteryLogHandlerTest : public LogHandlerFixture {
 protected:
@@ -67,29 +61,41 @@ TEST_F(BatteryLogHandlerTest, DropRuleKeepsOnlySamplesThatAddSomething) {
     EXPECT_TRUE(sample(0.70f, BatteryStateUnplugged));
 }
 
-TEST_F(BatteryLogHandlerTest, DropRuleBoundariesAndStateChanges) {
-    struct Step {
+TEST(DropRule, BoundariesAndStateChanges) {
+    struct Case {
+        float previousLevel;
+        int previousState;
         float level;
-        BatteryState state;
-        bool kept;
+        int state;
+        bool dropped;
     };
-    const Step steps[] = {
-        {0.75f, BatteryStateUnplugged, true},
-        {0.80f, BatteryStateUnplugged, true}, // a step of 0.05 is not below 0.05
-        {0.80f, BatteryStateCharging, true},  // state change at the same level
-        {0.97f, BatteryStateCharging, true},
-        {1.00f, BatteryStateCharging, true}, // first time at exactly 1.0
-        {1.00f, BatteryStateCharging, false},
-        {1.00f, BatteryStateFull, true},
-        {0.99f, BatteryStateCharging, false}, // full -> charging is no news
-        {0.99f, BatteryStateUnknown, false},  // full -> unknown neither
-        {0.99f, BatteryStateUnplugged, true}, // unplugged is
+    const Case cases[] = {
+        {0.78f, BatteryStateUnplugged, 0.80f, BatteryStateUnplugged, true},
+        {0.75f, BatteryStateUnplugged, 0.80f, BatteryStateUnplugged, false}, // 0.05 is no less
+        {0.80f, BatteryStateUnplugged, 0.80f, BatteryStateCharging, false},  // new state
+        {0.97f, BatteryStateCharging, 1.00f, BatteryStateCharging, false},   // first time full
+        {1.00f, BatteryStateCharging, 1.00f, BatteryStateCharging, true},
+        {1.00f, BatteryStateFull, 0.99f, BatteryStateCharging, true},   // full -> charging: no news
+        {1.00f, BatteryStateFull, 0.99f, BatteryStateUnknown, true},    // full -> unknown neither
+        {1.00f, BatteryStateFull, 0.99f, BatteryStateUnplugged, false}, // unplugged is
+        {-1.00f, BatteryStateUnknown, -1.00f, BatteryStateUnknown, true},
     };
-    for (const Step& step : steps) {
-        clock.advance(120);
-        EXPECT_EQ(sample(step.level, step.state), step.kept)
-            << "level " << step.level << " state " << step.state;
+    for (const Case& c : cases) {
+        const Event previous{1, 0, c.previousLevel, c.previousState};
+        const Event sample{2, 60, c.level, c.state};
+        EXPECT_EQ(shouldDropSample(previous, sample), c.dropped)
+            << c.previousLevel << "/" << c.previousState << " -> " << c.level << "/" << c.state;
     }
+}
+
+TEST_F(BatteryLogHandlerTest, NothingIsSampledBeforeMonitoringStarts) {
+    battery->platformLevel = 0.5f;
+    emit device.batteryLevelDidChange();
+    EXPECT_EQ(handler->managedObjectContext()->savedCount(), 0);
+    handler->startMonitoring();
+    handler->startMonitoring(); // twice is once
+    emit device.batteryLevelDidChange();
+    EXPECT_EQ(handler->managedObjectContext()->savedCount(), 1);
 }
 
 TEST_F(BatteryLogHandlerTest, PrefersTheAccurateLevelAndFallsBackToThePlatformLevel) {
@@ -110,6 +116,17 @@ TEST_F(BatteryLogHandlerTest, PrefersTheAccurateLevelAndFallsBackToThePlatformLe
     handler->addEvent();
     EXPECT_FLOAT_EQ(handler->getArrayFrom(-1, 30).first().batteryLevel, -1.0f)
         << "an unknown level is stored as -1";
+}
+
+TEST_F(BatteryLogHandlerTest, OverfullReadingsAreStoredAsFullUpTo120Percent) {
+    battery->setCharge(4800, 4000);
+    ASSERT_TRUE(sample(0.97f, BatteryStateCharging));
+    EXPECT_FLOAT_EQ(handler->getArrayFrom(-1, 30).first().batteryLevel, 1.0f);
+    battery->setCharge(4804, 4000);
+    clock.advance(60);
+    ASSERT_TRUE(sample(0.97f, BatteryStateUnplugged));
+    EXPECT_FLOAT_EQ(handler->getArrayFrom(-1, 30).first().batteryLevel, 0.97f)
+        << "above 120 % the platform's own level is stored";
 }
 
 TEST_F(BatteryLogHandlerTest, RecordFromTheFutureDisablesTheDropRule) {
@@ -145,24 +162,24 @@ TEST_F(BatteryLogHandlerTest, WindowIsCutToTheNewest2000) {
     EXPECT_DOUBLE_EQ(clock.now() - window.last().creationDate, 2000);
 }
 
-TEST_F(BatteryLogHandlerTest, ListenersHearBroadcastsInRegistrationOrder) {
+TEST_F(BatteryLogHandlerTest, ListenersHearBroadcastsInConnectionOrder) {
     QStringList journal;
-    RecordingListener first(QStringLiteral("first"), &journal);
-    RecordingListener second(QStringLiteral("second"), &journal);
-    AddedOnly addedOnly;
-    handler->addDataChangedListener(&first);
-    handler->addDataChangedListener(&addedOnly);
-    handler->addDataChangedListener(&second);
+    QObject first;
+    QObject second;
+    int added = 0;
+    record(*handler, &first, QStringLiteral("first"), journal);
+    QObject::connect(handler.get(), &BatteryLogHandler::dataAdded, &first, [&added] { ++added; });
+    record(*handler, &second, QStringLiteral("second"), journal);
 
     handler->setRange(31104000);
     EXPECT_EQ(journal, (QStringList{"first changed -1", "second changed -1"}));
-    EXPECT_EQ(addedOnly.added, 0);
+    EXPECT_EQ(added, 0);
 
     journal.clear();
     ASSERT_TRUE(sample(0.6f, BatteryStateUnplugged));
     EXPECT_EQ(journal, (QStringList{"first changed 0", "second changed 0", "first added 0",
                                     "second added 0"}));
-    EXPECT_EQ(addedOnly.added, 1);
+    EXPECT_EQ(added, 1);
 
     journal.clear();
     handler->setDate(clock.now());
@@ -174,8 +191,8 @@ TEST_F(BatteryLogHandlerTest, ListenersHearBroadcastsInRegistrationOrder) {
 
 TEST_F(BatteryLogHandlerTest, DeleteEventRemovesTheRecordAndTellsListeners) {
     QStringList journal;
-    RecordingListener listener(QStringLiteral("l"), &journal);
-    handler->addDataChangedListener(&listener);
+    QObject listener;
+    record(*handler, &listener, QStringLiteral("l"), journal);
     handler->setEventsArray(QList<Event>{});
     ASSERT_TRUE(sample(0.9f, BatteryStateUnplugged));
     clock.advance(60);
@@ -196,6 +213,9 @@ TEST_F(BatteryLogHandlerTest, VisibleWindowAndAxisDirection) {
     EXPECT_TRUE(handler->fromDateIsNow());
     handler->setVisibleRange(86401, 1);
     EXPECT_FALSE(handler->fromDateIsNow());
+    handler->setVisibleEndDate(0); // the edges are settable one by one too
+    EXPECT_TRUE(handler->fromDateIsNow());
+    EXPECT_EQ(handler->visibleBeginDate(), 86401);
     defaults.setObject(QStringLiteral("xAxisLeftOrigin"), true);
     EXPECT_TRUE(handler->xAxisIsReversed());
     handler->setVisibleRange(0, 86400);

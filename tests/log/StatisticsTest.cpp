@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sys/stat.h>
 
@@ -78,6 +79,18 @@ TEST(StatisticsRange, SamplesWithTheSameDateCannotPoisonTheTotals) {
     r.updateStatistics(at(100, 0.7f)); // 0/0
     r.updateStatistics(at(1900, 0.6f));
     EXPECT_TRUE(std::isfinite(r.fallingSum()));
+    EXPECT_NEAR(r.fallingSum(), -360.0f, 1e-3);
+    EXPECT_NEAR(r.loadCycles(), 0.2f, 1e-6);
+}
+
+TEST(StatisticsRange, StepsBackInTimeAddNoTimeButCountTheDrop) {
+    StatisticsRange r;
+    r.updateStatistics(at(7200, 0.80f));
+    r.updateStatistics(at(3600, 0.70f)); // dated an hour before the previous sample
+    r.updateStatistics(at(5400, 0.60f));
+    EXPECT_FLOAT_EQ(r.raisingSecs(), 0.0f) << "a drop over negative time is no charge";
+    EXPECT_FLOAT_EQ(r.raisingSum(), 0.0f);
+    EXPECT_FLOAT_EQ(r.fallingSecs(), 1800.0f) << "continues from the backdated sample";
     EXPECT_NEAR(r.fallingSum(), -360.0f, 1e-3);
     EXPECT_NEAR(r.loadCycles(), 0.2f, 1e-6);
 }
@@ -248,24 +261,123 @@ TEST_F(OverallStatisticsTest, PeriodRangesFeedTheWindowOldestFirst) {
     EXPECT_NEAR(StatisticsHandler::getLastDay(*handler)->loadCycles(), 0.15f, 1e-6);
 }
 
-TEST_F(OverallStatisticsTest, ARestartContinuesFromTheNewestUsableSample) {
+TEST_F(OverallStatisticsTest, ARestartContinuesFromTheLastSampleTaken) {
     {
         auto handler = makeHandler();
         ManagedObjectContext* context = handler->managedObjectContext();
         context->insertNewEvent(clock.now() - 600, 0.85f, 1);
-        context->insertNewEvent(clock.now() - 60, -1.0f, 0);  // no level source answered
-        context->insertNewEvent(clock.now() + 3600, 0.5f, 1); // a clock that ran ahead
+        context->insertNewEvent(clock.now() - 60, -1.0f, 0); // no level source answered
         context->save(nullptr);
         handler->writeStatisticsData();
     }
     auto handler = makeHandler();
     ASSERT_TRUE(handler->statisticsRange().lastEvent());
-    EXPECT_FLOAT_EQ(handler->statisticsRange().lastEvent()->batteryLevel, 0.85f);
+    EXPECT_FLOAT_EQ(handler->statisticsRange().lastEvent()->batteryLevel, 0.85f)
+        << "the unknown level never reached the totals";
     battery->currentState = BatteryStateUnplugged;
     battery->platformLevel = 0.80f;
     handler->addEvent();
     EXPECT_FLOAT_EQ(handler->statisticsRange().raisingSecs(), 0.0f) << "no charging out of -1";
     EXPECT_FLOAT_EQ(handler->statisticsRange().fallingSecs(), 600.0f);
+}
+
+namespace {
+// The totals a fresh range reaches over every stored sample in the order the samples were taken:
+// what the saved file must hold whatever the clock did.
+StatisticsRange recomputedFromStore(BatteryLogHandler& handler) {
+    QList<Event> events;
+    handler.managedObjectContext()->forEachSavedNewestFirst([&events](const Event& e) {
+        events.append(e);
+        return true;
+    });
+    std::sort(events.begin(), events.end(),
+              [](const Event& a, const Event& b) { return a.objectId < b.objectId; });
+    StatisticsRange range;
+    for (const Event& e : events)
+        range.updateStatistics(e);
+    return range;
+}
+
+void expectSameTotals(const StatisticsRange& actual, const StatisticsRange& expected,
+                      const char* what) {
+    EXPECT_FLOAT_EQ(actual.loadCycles(), expected.loadCycles()) << what;
+    EXPECT_FLOAT_EQ(actual.raisingSum(), expected.raisingSum()) << what;
+    EXPECT_FLOAT_EQ(actual.fallingSum(), expected.fallingSum()) << what;
+    EXPECT_FLOAT_EQ(actual.raisingSecs(), expected.raisingSecs()) << what;
+    EXPECT_FLOAT_EQ(actual.fallingSecs(), expected.fallingSecs()) << what;
+}
+} // namespace
+
+TEST_F(OverallStatisticsTest, AClockSetBackAddsNoTimeInAnyPeriodOrAfterARestart) {
+    const double t0 = clock.now();
+    const auto take = [this](BatteryLogHandler& h, double at, float level, BatteryState state) {
+        clock.set(at);
+        battery->platformLevel = level;
+        battery->currentState = state;
+        h.addEvent();
+    };
+    {
+        auto handler = makeHandler();
+        take(*handler, t0, 0.90f, BatteryStateUnplugged);
+        take(*handler, t0 + 3600, 0.80f, BatteryStateUnplugged);
+        take(*handler, t0 + 7200, 0.70f, BatteryStateUnplugged);
+        // The clock is set back: this sample is dated an hour before the previous one.
+        take(*handler, t0 + 3600, 0.60f, BatteryStateUnplugged);
+        EXPECT_FLOAT_EQ(handler->statisticsRange().raisingSecs(), 0.0f);
+        EXPECT_FLOAT_EQ(handler->statisticsRange().fallingSecs(), 7200.0f);
+    }
+    clock.set(t0 + 3660);
+    auto handler = makeHandler();
+    take(*handler, t0 + 7200, 0.50f, BatteryStateUnplugged); // same date as the 0.70 sample
+    take(*handler, t0 + 9000, 0.60f, BatteryStateCharging);
+    take(*handler, t0 + 10800, 0.70f, BatteryStateCharging);
+    ASSERT_EQ(handler->managedObjectContext()->savedCount(), 7) << "every sample was logged";
+
+    // Without the backward step: three hour-long drains at 10 % per hour and two half-hour
+    // charges at 20 % per hour; the 0.10 drop across the step is still charge used.
+    const StatisticsRange overall = handler->statisticsRange();
+    EXPECT_NEAR(overall.loadCycles(), 0.4f, 1e-5);
+    EXPECT_FLOAT_EQ(overall.fallingSecs(), 10800.0f);
+    EXPECT_NEAR(overall.fallingSum(), -1080.0f, 0.01);
+    EXPECT_FLOAT_EQ(overall.raisingSecs(), 3600.0f);
+    EXPECT_NEAR(overall.raisingSum(), 720.0f, 0.01);
+
+    StatisticsRange saved;
+    ASSERT_TRUE(StatisticsFile::read(plist(), saved));
+    expectSameTotals(saved, overall, "the saved file");
+    expectSameTotals(recomputedFromStore(*handler), saved, "recomputed from the stored samples");
+
+    clock.advance(1); // the newest sample now lies inside the windows
+    expectSameTotals(*StatisticsHandler::getLastDay(*handler), overall, "last day");
+    expectSameTotals(*StatisticsHandler::getLastWeek(*handler), overall, "last week");
+    expectSameTotals(*StatisticsHandler::getLastMonth(*handler), overall, "last month");
+
+    // And once more after a restart, with nothing new in between.
+    handler.reset();
+    handler = makeHandler();
+    expectSameTotals(handler->statisticsRange(), overall, "after a restart");
+}
+
+TEST_F(OverallStatisticsTest, ARecordFromAClockThatRanAheadIsNotCountedTwiceAfterARestart) {
+    const double t0 = clock.now();
+    {
+        auto handler = makeHandler();
+        battery->currentState = BatteryStateUnplugged;
+        battery->platformLevel = 0.90f;
+        handler->addEvent();
+        clock.set(t0 + 7200); // the clock runs two hours ahead for one sample
+        battery->platformLevel = 0.80f;
+        handler->addEvent();
+    }
+    clock.set(t0 + 1800); // and is right again at the next start
+    auto handler = makeHandler();
+    battery->platformLevel = 0.75f;
+    handler->addEvent();
+    // The two hours were counted once, up to the sample from the future; the step back from
+    // it adds nothing, and the first sample is not taken up again.
+    EXPECT_FLOAT_EQ(handler->statisticsRange().fallingSecs(), 7200.0f);
+    expectSameTotals(handler->statisticsRange(), recomputedFromStore(*handler),
+                     "recomputed from the stored samples");
 }
 
 TEST_F(OverallStatisticsTest, NonFiniteTotalsCountAsADamagedFile) {

@@ -110,4 +110,9 @@ TEST(SimulatedPowerSource, RunsADeterministicCycleAndReportsEveryKey) {
     S fast(10.0);
     clock.advance(S::DischargeSeconds / 10.0);
     EXPECT_EQ(fast.state(), BatteryStateCharging) << "ten times faster reaches charging sooner";
+    // The simulated charger feeds the machine as well as the battery, so the machine's own draw
+    // (charger current less battery current) stays what it was while discharging.
+    const auto charging = fast.properties();
+    EXPECT_DOUBLE_EQ(charging.value(S::Amperage) - charging.value(S::InstantAmperage),
+                     -table.value(S::InstantAmperage));
 }

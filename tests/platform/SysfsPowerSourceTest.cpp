@@ -44,7 +44,8 @@ TEST(SysfsPowerSource, EnergyBasedBatteryConvertsWithDesignVoltage) {
     EXPECT_NEAR(table.value(PowerSource::DesignCapacity), 5000.0, 1e-9);
     // 14.28 W at 11.9 V is 1.2 A into the battery while charging.
     EXPECT_NEAR(table.value(PowerSource::InstantAmperage), 1200.0, 1e-9);
-    EXPECT_NEAR(table.value(PowerSource::Amperage), 1200.0, 1e-9);
+    EXPECT_FALSE(table.contains(PowerSource::Amperage))
+        << "the adapter is online but does not report its current";
     EXPECT_FALSE(table.contains(PowerSource::CycleCount)) << "a cycle count of 0 means unknown";
     EXPECT_EQ(source.state(), BatteryStateCharging);
     EXPECT_FLOAT_EQ(source.accurateBatteryLevel(), 0.5f);
@@ -111,6 +112,50 @@ TEST(SysfsPowerSource, ImplausibleCapacitiesGiveAFullOrUnknownLevel) {
     EXPECT_FLOAT_EQ(source.accurateBatteryLevel(), 1.0f);
     writeFile(dir.filePath("BAT0/charge_now"), "6000000\n"); // 150 %: a broken reading
     EXPECT_FLOAT_EQ(source.accurateBatteryLevel(), -1.0f);
+}
+
+TEST(SysfsPowerSource, LevelsAboveFullAreClampedUpTo120Percent) {
+    QTemporaryDir dir;
+    writeFile(dir.filePath("BAT0/type"), "Battery\n");
+    writeFile(dir.filePath("BAT0/charge_full"), "4000000\n");
+    SysfsPowerSource source(dir.path());
+    const auto levelAt = [&](const char* chargeNow) {
+        writeFile(dir.filePath("BAT0/charge_now"), chargeNow);
+        return source.accurateBatteryLevel();
+    };
+    EXPECT_FLOAT_EQ(levelAt("3996000\n"), 0.999f) << "below full: as measured";
+    EXPECT_FLOAT_EQ(levelAt("4000000\n"), 1.0f);
+    EXPECT_FLOAT_EQ(levelAt("4004000\n"), 1.0f) << "100.1 %: full";
+    EXPECT_FLOAT_EQ(levelAt("4800000\n"), 1.0f) << "120 %: still full";
+    EXPECT_FLOAT_EQ(levelAt("4804000\n"), -1.0f) << "120.1 %: the reading is broken";
+}
+
+TEST(SysfsPowerSource, TheChargerCurrentComesOnlyFromAnAdapterThatReportsIt) {
+    QTemporaryDir dir;
+    writeFile(dir.filePath("BAT0/type"), "Battery\n");
+    writeFile(dir.filePath("BAT0/status"), "Charging\n");
+    writeFile(dir.filePath("BAT0/current_now"), "1200000\n");
+    writeFile(dir.filePath("BAT0/voltage_now"), "12000000\n");
+    writeFile(dir.filePath("AC/type"), "Mains\n");
+    writeFile(dir.filePath("AC/online"), "1\n");
+    SysfsPowerSource source(dir.path());
+    EXPECT_FLOAT_EQ(source.batteryData(PowerSource::Amperage), -1.0f)
+        << "the battery's own current is no stand-in for the charger's";
+
+    // A USB-C adapter at 20 V, 1.5 A: 30 W, which is 2.5 A at the battery's 12 V.
+    writeFile(dir.filePath("ucsi/type"), "USB\n");
+    writeFile(dir.filePath("ucsi/online"), "0\n");
+    writeFile(dir.filePath("ucsi/current_now"), "1500000\n");
+    writeFile(dir.filePath("ucsi/voltage_now"), "20000000\n");
+    EXPECT_FLOAT_EQ(source.batteryData(PowerSource::Amperage), -1.0f) << "an offline adapter";
+    writeFile(dir.filePath("ucsi/online"), "1\n");
+    EXPECT_FLOAT_EQ(source.batteryData(PowerSource::Amperage), 2500.0f);
+    EXPECT_FLOAT_EQ(source.batteryData(PowerSource::InstantAmperage), 1200.0f);
+
+    writeFile(dir.filePath("ucsi/online"), "0\n");
+    writeFile(dir.filePath("BAT0/status"), "Discharging\n");
+    EXPECT_FLOAT_EQ(source.batteryData(PowerSource::Amperage), 0.0f)
+        << "unplugged, nothing comes from a charger";
 }
 
 TEST(SysfsPowerSource, StatusTexts) {

@@ -18,12 +18,9 @@ class HistoryViewControllerTest : public LogHandlerFixture {
 protected:
     HistoryViewControllerTest() : LogHandlerFixture(1765195200.0) {} // 2025-12-08 12:00 UTC
     BatteryLogHandler handler{device, home.dataDir(), defaults};
-    HistoryViewController controller;
+    HistoryViewController controller{handler};
 
-    void SetUp() override {
-        controller.setBatteryLogHandler(&handler);
-        controller.resize(320, 411);
-    }
+    void SetUp() override { controller.resize(320, 411); }
     void store(double age, float level, int state) {
         handler.managedObjectContext()->insertNewEvent(clock.now() - age, level, state);
         handler.managedObjectContext()->save(nullptr);
@@ -78,6 +75,14 @@ TEST_F(HistoryViewControllerTest, Screenshot) {
         store(600.0 * i, 1.0f - 0.05f * static_cast<float>(i), i < 3 ? 2 : 1);
     controller.show();
     const QImage image = controller.grab().toImage();
-    EXPECT_EQ(image.size(), QSize(320, 411));
+    ASSERT_EQ(image.size(), QSize(320, 411));
+    // Below the 44-point title bar, every 45-point row carries its black date line.
+    for (int row = 0; row < 8; ++row) {
+        int dark = 0;
+        for (int y = 44 + 45 * row; y < 44 + 45 * row + 25; ++y)
+            for (int x = 10; x < 200; ++x)
+                dark += image.pixelColor(x, y).value() < 60 ? 1 : 0;
+        EXPECT_GT(dark, 100) << "row " << row;
+    }
     saveScreenshot(image, "history");
 }

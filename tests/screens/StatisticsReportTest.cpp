@@ -3,11 +3,15 @@
 #include "Device.h"
 #include "LogHandlerFixture.h"
 #include "ManagedObjectContext.h"
+#include "SysfsPowerSource.h"
 #include "TestSupport.h"
 #include "UIDeviceHardware.h"
 #include "UserDefaults.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -113,6 +117,120 @@ TEST_F(StatisticsReportTest, PercentBatteriesAndMissingReadingsLeaveRowsOut) {
     EXPECT_EQ(value("Health"), "<absent>") << "no design capacity to compare with";
 }
 
+TEST_F(StatisticsReportTest, EachMissingReadingTakesItsRowsAndNoOthers) {
+    const PowerSource::Properties full = {
+        {PowerSource::Voltage, 3850},     {PowerSource::CurrentCapacity, 1000},
+        {PowerSource::MaxCapacity, 2000}, {PowerSource::DesignCapacity, 2500},
+        {PowerSource::Amperage, 0},       {PowerSource::InstantAmperage, -400},
+        {PowerSource::BootVoltage, 3700}, {PowerSource::CycleCount, 321},
+        {PowerSource::Temperature, 2950}};
+    battery->table = full;
+    report.updateData();
+    const QStringList all = labels();
+    const std::pair<QString, QStringList> cases[] = {
+        {PowerSource::Voltage, {"Voltage", "Current Power Use"}}, // the watts, not the mA
+        {PowerSource::CurrentCapacity, {"Current Capacity", "Charge"}},
+        {PowerSource::MaxCapacity, {"Current Capacity", "Max Capacity", "Charge", "Health"}},
+        {PowerSource::DesignCapacity, {"Design Capacity", "Health"}},
+        {PowerSource::Amperage,
+         {"conn. Charger Capacity", "Current Power Use", "Current Power Use"}},
+        {PowerSource::InstantAmperage,
+         {"Flow from Battery", "Current Power Use", "Current Power Use"}},
+        {PowerSource::BootVoltage, {"Boot Voltage"}},
+        {PowerSource::CycleCount, {"Cycle Count"}},
+        {PowerSource::Temperature, {"Temperature"}},
+    };
+    for (const auto& [key, gone] : cases) {
+        battery->table = full;
+        battery->table.remove(key);
+        report.updateData();
+        QStringList expected = all;
+        for (const QString& label : gone)
+            expected.removeOne(label);
+        EXPECT_EQ(labels(), expected) << "without " << qPrintable(key);
+        for (const auto& [label, text] : report.hardwareEntries())
+            EXPECT_FALSE(text.trimmed().startsWith('-'))
+                << qPrintable(label) << " shows " << qPrintable(text) << " without "
+                << qPrintable(key);
+    }
+}
+
+TEST_F(StatisticsReportTest, ChargingShowsOnlyTheFiguresTheMachineReports) {
+    QTemporaryDir supply;
+    writeFile(supply.filePath("BAT0/type"), "Battery\n");
+    writeFile(supply.filePath("BAT0/status"), "Charging\n");
+    writeFile(supply.filePath("BAT0/charge_full"), "4000000\n");
+    writeFile(supply.filePath("BAT0/charge_now"), "2000000\n");
+    writeFile(supply.filePath("BAT0/current_now"), "1200000\n");
+    writeFile(supply.filePath("BAT0/voltage_now"), "12000000\n");
+    writeFile(supply.filePath("AC/type"), "Mains\n");
+    writeFile(supply.filePath("AC/online"), "1\n");
+    SysfsPowerSource laptop(supply.path());
+    const UIDeviceHardware laptopHardware(laptop, 320);
+    StatisticsReport laptopReport(handler, laptopHardware);
+    const auto valueOf = [&laptopReport](const QString& label) {
+        QStringList values;
+        for (const auto& [l, v] : laptopReport.hardwareEntries())
+            if (l == label)
+                values.append(v);
+        return values;
+    };
+
+    laptopReport.updateData();
+    EXPECT_EQ(valueOf("Flow to Battery"), QStringList{"1200 mA"});
+    EXPECT_EQ(valueOf("conn. Charger Capacity"), QStringList{}) << "the adapter says nothing";
+    EXPECT_EQ(valueOf("Current Power Use"), QStringList{}) << "not 0 mA / 0.00 W";
+
+    // An adapter that reports its current: 20 V at 1.5 A is 2.5 A at the battery's 12 V, of
+    // which 1.2 A charge the battery and 1.3 A run the machine.
+    writeFile(supply.filePath("AC/current_now"), "1500000\n");
+    writeFile(supply.filePath("AC/voltage_now"), "20000000\n");
+    laptopReport.updateData();
+    EXPECT_EQ(valueOf("conn. Charger Capacity"), QStringList{"2500 mA"});
+    EXPECT_EQ(valueOf("Current Power Use"), (QStringList{"1300 mA", "15.60 W"}));
+
+    // Discharging: the battery's current is the machine's draw.
+    writeFile(supply.filePath("AC/online"), "0\n");
+    writeFile(supply.filePath("BAT0/status"), "Discharging\n");
+    laptopReport.updateData();
+    EXPECT_EQ(valueOf("Current Power Use"), (QStringList{"1200 mA", "14.40 W"}));
+}
+
+TEST_F(StatisticsReportTest, EveryUpdateRewritesEveryCell) {
+    battery->voltage = 3.7;
+    battery->table.insert(PowerSource::MaxCapacity, 1400);
+    ManagedObjectContext* context = handler.managedObjectContext();
+    context->insertNewEvent(clock.now() - 3600, 0.8f, 1);
+    context->insertNewEvent(clock.now() - 1800, 0.7f, 1);
+    context->insertNewEvent(clock.now() - 1200, 0.75f, 2); // 0.3 per hour for 10 minutes
+    context->save(nullptr);
+    handler.statisticsRange().setFallingSum(-360.0f);
+    handler.statisticsRange().setFallingSecs(1800.0f);
+    handler.statisticsRange().setRaisingSum(360.0f);
+    handler.statisticsRange().setRaisingSecs(1800.0f);
+    report.buildRows();
+    report.updateData();
+    const auto& rows = report.statisticsEntries();
+    ASSERT_EQ(rows.size(), 6);
+    for (int column = 1; column <= StatisticsReport::PeriodCount; ++column) {
+        EXPECT_FALSE(rows[StatisticsReport::AverageFullDrain][column].isEmpty()) << column;
+        EXPECT_FALSE(rows[StatisticsReport::AverageFullCharge][column].isEmpty()) << column;
+        EXPECT_FALSE(rows[StatisticsReport::WattHours][column].isEmpty()) << column;
+    }
+
+    // The totals are reset, the samples age out of every period, the energy is no longer known.
+    handler.processAllPastDataForStatistics();
+    clock.advance(40 * 86400.0);
+    battery->table.clear();
+    report.updateData();
+    for (int column = 1; column <= StatisticsReport::PeriodCount; ++column) {
+        EXPECT_EQ(rows[StatisticsReport::AverageFullDrain][column], "") << column;
+        EXPECT_EQ(rows[StatisticsReport::AverageFullCharge][column], "") << column;
+        EXPECT_EQ(rows[StatisticsReport::WattHours][column], "") << column;
+        EXPECT_EQ(rows[StatisticsReport::TimeDraining][column], "0 seconds") << column;
+    }
+}
+
 TEST_F(StatisticsReportTest, TextListsEverySection) {
     battery->table = {{PowerSource::Voltage, 3850}};
     report.buildRows();
@@ -122,4 +240,33 @@ TEST_F(StatisticsReportTest, TextListsEverySection) {
                                "Battery Hardware Report\n"})
         EXPECT_TRUE(text.contains(header)) << header;
     EXPECT_TRUE(text.contains(QRegularExpression("  Voltage +3.85 V\n")));
+}
+
+TEST_F(StatisticsReportTest, JsonHoldsTheNumbersBehindTheTextsAndLeavesUnknownsOut) {
+    battery->table = {{PowerSource::MaxCapacity, 100},
+                      {PowerSource::CurrentCapacity, 87},
+                      {PowerSource::InstantAmperage, 0}};
+    handler.statisticsRange().setLoadCycles(0.3f);
+    ManagedObjectContext* context = handler.managedObjectContext();
+    context->insertNewEvent(clock.now() - 3600, 0.8f, 1);
+    context->insertNewEvent(clock.now() - 1800, 0.7f, 1);
+    context->save(nullptr);
+    report.buildRows();
+    report.updateData();
+
+    const QJsonObject json = report.toJson();
+    EXPECT_EQ(json.value("hardware").toObject(), (QJsonObject{{"charge_percent", 87}}))
+        << "a percent battery has no capacities, and nothing unknown shows as -1";
+    const QJsonObject periods = json.value("periods").toObject();
+    EXPECT_EQ(periods.keys(), (QStringList{"last_24_hours", "last_month", "last_week", "overall"}));
+    const QJsonObject overall = periods.value("overall").toObject();
+    EXPECT_EQ(overall.value("load_cycles").toDouble(), 0.3) << "the float's shortest decimal";
+    EXPECT_FALSE(overall.contains("average_full_drain_s")) << "no rate yet: the text is empty";
+    const QJsonObject day = periods.value("last_24_hours").toObject();
+    EXPECT_NEAR(day.value("average_full_drain_s").toDouble(), 18000, 0.01)
+        << "a drain's time is positive";
+    EXPECT_EQ(day.value("time_draining_s").toDouble(), 1800);
+    EXPECT_FALSE(day.contains("average_full_charge_s"));
+    EXPECT_FALSE(day.contains("energy_wh")) << "no energy row without a known energy";
+    EXPECT_FALSE(QJsonDocument(json).toJson().contains("0.3000")) << "written as 0.3";
 }

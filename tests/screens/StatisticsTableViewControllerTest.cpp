@@ -23,8 +23,8 @@ protected:
     StatisticsTableViewControllerTest() : LogHandlerFixture(1765195200.0) {}
     BatteryLogHandler handler{device, home.dataDir(), defaults};
     UIDeviceHardware hardware{*battery, 320};
-    HistoryViewController history;
-    StatisticsTableViewController controller;
+    HistoryViewController history{handler};
+    StatisticsTableViewController controller{handler, hardware};
 
     void SetUp() override {
         clock.setTick(0.001);
@@ -35,9 +35,6 @@ protected:
             {PowerSource::CycleCount, 87},        {PowerSource::Temperature, 3010}};
         battery->voltage = 3.85;
         battery->currentState = BatteryStateUnplugged;
-        history.setBatteryLogHandler(&handler);
-        controller.setHardware(&hardware);
-        controller.setBatteryLogHandler(&handler);
         controller.setHistoryViewController(&history);
         controller.resize(320, 411);
     }
@@ -45,6 +42,26 @@ protected:
         clock.advance(advance);
         battery->table.insert(PowerSource::CurrentCapacity, charge);
         handler.addEvent();
+    }
+    QString mailArgs() const { return home.path() + "/mail-args"; }
+    // A stand-in for xdg-email that writes its arguments and the attachment to mailArgs().
+    QString installMailProgram() const {
+        const QString bin = home.path() + "/bin";
+        writeFile(bin + "/xdg-email",
+                  QString("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.tmp'\n"
+                          "/bin/cat \"$4\" >> '%1.tmp'\n/bin/mv '%1.tmp' '%1'\n")
+                      .arg(mailArgs())
+                      .toUtf8());
+        QFile::setPermissions(bin + "/xdg-email",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return bin;
+    }
+    // The mail program runs detached; only its file tells us it ran.
+    void waitForMailProgram() const {
+        QElapsedTimer waited;
+        waited.start();
+        while (!QFile::exists(mailArgs()) && waited.elapsed() < 5000)
+            QThread::msleep(10);
     }
     QString value(int section, const QString& title) const {
         for (const auto& row : controller.tableView()->sections().at(section).rows)
@@ -95,28 +112,17 @@ TEST_F(StatisticsTableViewControllerTest, NewSamplesUpdateAShowingScreenAndReset
 }
 
 TEST_F(StatisticsTableViewControllerTest, MailsTheLogThroughXdgEmail) {
-    const QString bin = home.path() + "/bin";
-    const QString argsFile = home.path() + "/mail-args";
-    writeFile(bin + "/xdg-email", QString("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.tmp'\n"
-                                          "/bin/cat \"$4\" >> '%1.tmp'\n/bin/mv '%1.tmp' '%1'\n")
-                                      .arg(argsFile)
-                                      .toUtf8());
-    QFile::setPermissions(bin + "/xdg-email",
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QByteArray oldPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(bin));
+    qputenv("PATH", QFile::encodeName(installMailProgram()));
 
     battery->table.insert(PowerSource::CurrentCapacity, 1000);
     handler.addEvent();
     controller.show();
     controller.didSelectRow(StatisticsTableViewController::ExportSection, 0);
-    QElapsedTimer waited;
-    waited.start();
-    while (!QFile::exists(argsFile) && waited.elapsed() < 5000)
-        QThread::msleep(10); // the mail program runs detached; only its file tells us it ran
+    waitForMailProgram();
     qputenv("PATH", oldPath);
 
-    QFile args(argsFile);
+    QFile args(mailArgs());
     ASSERT_TRUE(args.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(args.readAll()).split('\n');
     ASSERT_GE(lines.size(), 6);
@@ -132,12 +138,31 @@ TEST_F(StatisticsTableViewControllerTest, MailsTheLogThroughXdgEmail) {
 }
 
 TEST_F(StatisticsTableViewControllerTest, WithoutAMailProgramTheExportDoesNothing) {
+    const QString bin = installMailProgram(); // present, but not where the export looks
+    const QString temp = home.path() + "/tmp";
+    QDir().mkpath(temp);
     const QByteArray oldPath = qgetenv("PATH");
+    const QByteArray oldTemp = qgetenv("TMPDIR");
     qputenv("PATH", QFile::encodeName(home.path() + "/empty"));
+    qputenv("TMPDIR", QFile::encodeName(temp));
     controller.show();
-    controller.didSelectRow(StatisticsTableViewController::ExportSection, 0); // must not crash
+    {
+        LogCapture log;
+        controller.didSelectRow(StatisticsTableViewController::ExportSection, 0);
+        QThread::msleep(200);
+        EXPECT_TRUE(log.lines().isEmpty()) << qPrintable(log.lines().join('\n'));
+    }
+    EXPECT_TRUE(QDir(temp).isEmpty()) << "no attachment was written";
+    EXPECT_FALSE(QFile::exists(mailArgs())) << "no mail program was started";
+
+    // The same row does mail once a mail program is on the PATH: the test above is not empty.
+    qputenv("PATH", QFile::encodeName(bin));
+    controller.didSelectRow(StatisticsTableViewController::ExportSection, 0);
+    waitForMailProgram();
     qputenv("PATH", oldPath);
-    EXPECT_TRUE(controller.isViewLoaded());
+    qputenv("TMPDIR", oldTemp);
+    EXPECT_TRUE(QFile::exists(mailArgs()));
+    EXPECT_FALSE(QDir(temp).isEmpty());
 }
 
 TEST_F(StatisticsTableViewControllerTest, Screenshot) {
@@ -145,7 +170,20 @@ TEST_F(StatisticsTableViewControllerTest, Screenshot) {
     sample(1800, 1400);
     controller.show();
     const QImage image = controller.grab().toImage();
-    EXPECT_EQ(image.size(), QSize(320, 411));
+    ASSERT_EQ(image.size(), QSize(320, 411));
+    // Titles in black on the left, values in the detail blue on the right, below the title bar.
+    const auto count = [&image](int x0, int x1, auto&& is) {
+        int n = 0;
+        for (int y = 44; y < image.height(); ++y)
+            for (int x = x0; x < x1; ++x)
+                n += is(image.pixelColor(x, y)) ? 1 : 0;
+        return n;
+    };
+    EXPECT_GT(count(10, 160, [](const QColor& c) { return c.value() < 60; }), 500) << "row titles";
+    EXPECT_GT(
+        count(200, 310, [](const QColor& c) { return c.blue() > c.red() + 40 && c.value() < 220; }),
+        200)
+        << "row values";
     saveScreenshot(image, "statistics");
     controller.tableView()->verticalScrollBar()->setValue(
         controller.tableView()->verticalScrollBar()->maximum());
@@ -153,8 +191,7 @@ TEST_F(StatisticsTableViewControllerTest, Screenshot) {
 }
 
 TEST_F(StatisticsTableViewControllerTest, ALogOutlivingTheScreenNoLongerCallsIt) {
-    auto* shortLived = new StatisticsTableViewController;
-    shortLived->setBatteryLogHandler(&handler);
+    auto* shortLived = new StatisticsTableViewController(handler, hardware);
     shortLived->show();
     delete shortLived;
     sample(60, 1200); // would reach freed memory through a raw listener

@@ -52,3 +52,17 @@ TEST(UIDeviceHardware, EnergyPrefersTheMeasuredCapacityAndTheBatteryVoltage) {
     battery.table.insert(PowerSource::MaxCapacity, 1380);
     EXPECT_FALSE(hardware.batteryWh()) << "no voltage known";
 }
+
+// Read off the machine running the test: only what every Linux machine has is asserted.
+TEST(UIDeviceHardware, SystemFiguresComeFromTheRunningMachine) {
+    FakePowerSource battery;
+    const UIDeviceHardware hardware(battery, 320);
+    EXPECT_GT(hardware.totalMemory(), 0u);
+    EXPECT_LE(hardware.userMemory(), hardware.totalMemory()) << "available within the total";
+    EXPECT_EQ(hardware.busFrequency(), 0u) << "Linux does not expose it";
+    EXPECT_GT(hardware.maxSocketBufferSize(), 0u);
+    EXPECT_GT(hardware.totalDiskSpace(), 0.0);
+    EXPECT_LE(hardware.freeDiskSpace(), hardware.totalDiskSpace());
+    // Machines without cpufreq (many virtual ones) report 0, the others at least 1 MHz.
+    EXPECT_TRUE(hardware.cpuFrequency() == 0u || hardware.cpuFrequency() >= 1000000u);
+}

@@ -14,7 +14,10 @@
 // still until moved.
 class LogHandlerFixture : public ::testing::Test {
 protected:
-    explicit LogHandlerFixture(double start = 1.8e9) : clock(start) {}
+    // The battery is monitored, as after the launch; the log follows it only once told to.
+    explicit LogHandlerFixture(double start = 1.8e9) : clock(start) {
+        device.setBatteryMonitoringEnabled(true);
+    }
 
     std::unique_ptr<BatteryLogHandler> makeHandler() {
         return std::make_unique<BatteryLogHandler>(device, home.dataDir(), defaults);

@@ -1,0 +1,31 @@
+#include "EventStateText.h"
+
+QString EventStateText::history(int state) {
+    switch (state) {
+    case 0:
+        return QStringLiteral("State: Unknown");
+    case 1:
+        return QStringLiteral("State: Running from Battery");
+    case 2:
+        return QStringLiteral("State: Battery Charging");
+    case 3:
+        return QStringLiteral("State: Battery Full");
+    default:
+        return QString();
+    }
+}
+
+QString EventStateText::statistics(int state) {
+    switch (state) {
+    case 0:
+        return QStringLiteral("Unknown");
+    case 1:
+        return QStringLiteral("on battery");
+    case 2:
+        return QStringLiteral("plugged in");
+    case 3:
+        return QStringLiteral("fully charged");
+    default:
+        return QString();
+    }
+}
