@@ -447,6 +447,7 @@ TEST_F(CommandLineTest, JsonReportHoldsTheTextReportsFigures) {
     EXPECT_EQ(number(hardware, "flow_from_battery_ma"), 400);
     EXPECT_TRUE(
         text.out.endsWith("\nPower source: " + report.value("power_source").toString() + "\n"));
+}
 
 namespace {
 // Name, size and modification time of every file below the directory.
