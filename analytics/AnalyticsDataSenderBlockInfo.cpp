@@ -2,10 +2,10 @@
 
 #include "AnalyticsLog.h"
 #include "AnalyticsUtil.h"
+#include "AtomicFile.h"
 #include "Clock.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QUuid>
 
 std::optional<AnalyticsDataSenderBlockInfo>
@@ -52,8 +52,7 @@ std::optional<QByteArray> AnalyticsDataSenderBlockInfo::data() const {
 }
 
 bool AnalyticsDataSenderBlockInfo::setData(const QByteArray& data) {
-    QSaveFile file(path());
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+    if (!AtomicFile::write(path(), data))
         return false;
     dataSize_ = data.size();
     return true;

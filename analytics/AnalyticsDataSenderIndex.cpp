@@ -3,9 +3,14 @@
 #include "AnalyticsLog.h"
 #include "AnalyticsUtil.h"
 
+#include <algorithm>
+
 namespace {
 const QString IndexKey = QStringLiteral("index");
 const QString SentKey = QStringLiteral("AnalyticsSentReportSuccessfulKey");
+// An index of a few keys with MAX_BLOCKS entries each takes a few kilobytes; a larger file is
+// not ours to trust and would hold the queue (and with it quitting) for minutes.
+constexpr PropertyListGuard::Limits IndexLimits{1 << 20, 8, 50'000};
 } // namespace
 
 QString AnalyticsDataSenderIndex::indexPath() {
@@ -14,15 +19,18 @@ QString AnalyticsDataSenderIndex::indexPath() {
 
 AnalyticsDataSenderIndex AnalyticsDataSenderIndex::instantiatedIndex() {
     AnalyticsDataSenderIndex index;
-    const auto stored = AnalyticsUtil::safeUnarchiveObjectWithFile(indexPath());
+    const auto stored = AnalyticsUtil::safeUnarchiveObjectWithFile(indexPath(), IndexLimits);
     if (!stored)
         return index;
     const QVariantMap root = stored->toMap();
     const QVariantMap keys = root.value(IndexKey).toMap();
     for (auto key = keys.begin(); key != keys.end(); ++key) {
         QList<AnalyticsDataSenderBlockInfo>& blocks = index.index_[key.key()];
-        for (const QVariant& item : key.value().toList()) {
-            if (const auto block = AnalyticsDataSenderBlockInfo::fromStored(item))
+        const QVariantList items = key.value().toList();
+        // Only the newest blocks are ever sent; older entries would only slow every save.
+        for (qsizetype i = std::max<qsizetype>(0, items.size() - MAX_BLOCKS); i < items.size();
+             ++i) {
+            if (const auto block = AnalyticsDataSenderBlockInfo::fromStored(items[i]))
                 blocks.append(*block);
         }
     }

@@ -2,12 +2,14 @@
 
 #include "AnalyticsAutoIncrement.h"
 #include "AnalyticsDataSender.h"
+#include "AnalyticsLog.h"
 #include "AnalyticsSession.h"
 #include "Clock.h"
 
 #include <mutex>
 
 namespace {
+constexpr int EndSessionWaitMs = 3000;
 std::mutex implMutex;
 AnalyticsImpl* impl = nullptr;
 } // namespace
@@ -116,7 +118,17 @@ void AnalyticsImpl::resumeSession() {
 }
 
 void AnalyticsImpl::endSession() {
-    sync([](AnalyticsSession& s) { s.endSession(); });
+    // Ending is on the way out of the process: work still queued (a huge stored file being
+    // read, a slow disk) must not hold quitting for long.
+    const bool inTime = queue_.syncWithin(
+        [this] {
+            if (session_)
+                session_->endSession();
+        },
+        EndSessionWaitMs);
+    if (!inTime)
+        ANALYTICS_LOG(AtLeast1, "Analytics: the session could not be ended in time; quitting "
+                                "without storing it");
 }
 
 void AnalyticsImpl::sendSessionsToServerForCreateSession() {

@@ -75,20 +75,29 @@ QVariant dictFromNode(plist_t node) {
     return map;
 }
 
+// Walked with the iterator: fetching items by index costs a walk from the start each time.
 QVariant arrayFromNode(plist_t node) {
     QVariantList list;
-    const uint32_t size = plist_array_get_size(node);
-    for (uint32_t i = 0; i < size; ++i)
-        list.append(fromNode(plist_array_get_item(node, i)));
+    list.reserve(static_cast<qsizetype>(plist_array_get_size(node)));
+    plist_array_iter it = nullptr;
+    plist_array_new_iter(node, &it);
+    for (;;) {
+        plist_t item = nullptr;
+        plist_array_next_item(node, it, &item);
+        if (!item)
+            break;
+        list.append(fromNode(item));
+    }
+    free(it);
     return list;
 }
 
+// Read by pointer and length: the copying accessor asserts (aborting the process) when a
+// stored string holds a NUL or its length disagrees with its text.
 QVariant stringFromNode(plist_t node) {
-    char* text = nullptr;
-    plist_get_string_val(node, &text);
-    const QString value = QString::fromUtf8(text);
-    free(text);
-    return value;
+    uint64_t length = 0;
+    const char* text = plist_get_string_ptr(node, &length);
+    return text ? QString::fromUtf8(text, static_cast<qsizetype>(length)) : QString();
 }
 
 QVariant dataFromNode(plist_t node) {
@@ -141,8 +150,9 @@ QByteArray AnalyticsPropertyList::toBinary(const QVariant& value) {
     return result;
 }
 
-std::optional<QVariant> AnalyticsPropertyList::fromBytes(const QByteArray& bytes) {
-    if (bytes.isEmpty())
+std::optional<QVariant> AnalyticsPropertyList::fromBytes(const QByteArray& bytes,
+                                                         const PropertyListGuard::Limits& limits) {
+    if (bytes.isEmpty() || PropertyListGuard::refusal(bytes, limits))
         return std::nullopt;
     plist_t node = nullptr;
     plist_from_memory(bytes.constData(), static_cast<uint32_t>(bytes.size()), &node);

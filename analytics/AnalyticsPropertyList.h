@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PropertyListGuard.h"
+
 #include <QByteArray>
 #include <QVariant>
 
@@ -11,7 +13,12 @@
 // dates) where the property-list date type of this library does not.
 class AnalyticsPropertyList {
 public:
+    // Far above what the client stores (sessions hold at most 1000 events), far below what
+    // would exhaust the stack or the memory.
+    static constexpr PropertyListGuard::Limits DefaultLimits{16 << 20, 32, 1'000'000};
+
     static QByteArray toBinary(const QVariant& value);
-    // Nothing when the bytes are not a property list.
-    static std::optional<QVariant> fromBytes(const QByteArray& bytes);
+    // Nothing when the bytes are not a property list or exceed the limits.
+    static std::optional<QVariant>
+    fromBytes(const QByteArray& bytes, const PropertyListGuard::Limits& limits = DefaultLimits);
 };

@@ -3,6 +3,7 @@
 #include "AnalyticsGlobalVariableStorage.h"
 #include "AnalyticsLog.h"
 #include "AnalyticsPropertyList.h"
+#include "AtomicFile.h"
 #include "Paths.h"
 #include "SystemInfo.h"
 
@@ -10,7 +11,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <sys/stat.h>
 
@@ -88,25 +88,48 @@ void AnalyticsUtil::addSkipBackupAttributeToItemAtURL(const QString& directory) 
 }
 
 bool AnalyticsUtil::archiveRootObject(const QVariant& object, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(AnalyticsPropertyList::toBinary(object));
-    return file.commit();
+    return AtomicFile::write(path, AnalyticsPropertyList::toBinary(object));
 }
 
-std::optional<QVariant> AnalyticsUtil::safeUnarchiveObjectWithFile(const QString& path) {
+std::optional<QVariant>
+AnalyticsUtil::safeUnarchiveObjectWithFile(const QString& path,
+                                           const PropertyListGuard::Limits& limits) {
     if (path.isEmpty())
         return std::nullopt;
+    const QFileInfo info(path);
+    if (!info.exists())
+        return std::nullopt;
+    // Only regular files are read (a FIFO would block the queue for good), and only up to the
+    // limits: a refused file is put aside so that no later start parses it again.
+    if (!info.isFile() || info.size() > limits.maxBytes) {
+        quarantine(path,
+                   info.isFile() ? QStringLiteral("too large") : QStringLiteral("not a file"));
+        return std::nullopt;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const auto object = AnalyticsPropertyList::fromBytes(file.readAll());
+    const QByteArray bytes = file.read(limits.maxBytes + 1);
+    file.close();
+    if (const auto refusal = PropertyListGuard::refusal(bytes, limits)) {
+        quarantine(path, *refusal);
+        return std::nullopt;
+    }
+    const auto object = AnalyticsPropertyList::fromBytes(bytes, limits);
     if (object)
         return object;
     file.close();
     discardDamagedFile(path, QStringLiteral("unreadable stored object"));
     return std::nullopt;
+}
+
+void AnalyticsUtil::quarantine(const QString& path, const QString& reason) {
+    const QString aside = path + QStringLiteral(".refused");
+    QFile::remove(aside);
+    if (!QFile::rename(path, aside))
+        QFile::remove(path);
+    qWarning("Refused the stored object %s (%s); kept as %s", qPrintable(path), qPrintable(reason),
+             qPrintable(aside));
 }
 
 void AnalyticsUtil::discardDamagedFile(const QString& path, const QString& reason) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AnalyticsFailure.h"
+#include "AnalyticsPropertyList.h"
 
 #include <QByteArray>
 #include <QString>
@@ -27,8 +28,14 @@ public:
 
     // Writes the object's stored form; false when the file could not be written.
     static bool archiveRootObject(const QVariant& object, const QString& path);
-    // The stored object, or nothing; an unreadable file is deleted and the failure logged.
-    static std::optional<QVariant> safeUnarchiveObjectWithFile(const QString& path);
+    // The stored object, or nothing; an unreadable file is deleted and the failure logged. A
+    // file beyond the limits, or one that is not a regular file, is quarantined unparsed.
+    static std::optional<QVariant> safeUnarchiveObjectWithFile(
+        const QString& path,
+        const PropertyListGuard::Limits& limits = AnalyticsPropertyList::DefaultLimits);
+    // Renames a refused file to "<name>.refused" (one kept per name), so it is never read again
+    // but can still be looked at.
+    static void quarantine(const QString& path, const QString& reason);
     // Deletes a stored file that cannot be trusted and hands the failure to the logger.
     static void discardDamagedFile(const QString& path, const QString& reason);
 

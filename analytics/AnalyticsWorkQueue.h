@@ -21,6 +21,9 @@ public:
     // Waits until the block has run; runs it at once when called on the queue itself, which
     // would otherwise wait for itself.
     void sync(const std::function<void()>& block);
+    // Like sync, but gives up waiting after the time; the block still runs when its turn comes.
+    // True when it ran in time.
+    bool syncWithin(std::function<void()> block, int milliseconds);
 
 private:
     QThread thread_;

@@ -21,10 +21,10 @@ const QString BackgroundingKey = QStringLiteral("backgrounding_enabled");
 
 Ampelio_ProAppDelegate::Ampelio_ProAppDelegate(Device& device, QString documentsDirectory,
                                                UserDefaults& defaults, KeepAliveService& keepAlive,
-                                               QObject* parent)
+                                               QObject* parent, StoreAccess access)
     : QObject(parent), documentsDirectory_(std::move(documentsDirectory)), defaults_(defaults),
       keepAlive_(keepAlive), batteryLogHandler_(std::make_unique<BatteryLogHandler>(
-                                 device, documentsDirectory_, defaults)) {}
+                                 device, documentsDirectory_, defaults, nullptr, access)) {}
 
 Ampelio_ProAppDelegate::~Ampelio_ProAppDelegate() = default;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StoreAccess.h"
+
 #include <QObject>
 #include <QString>
 
@@ -25,8 +27,10 @@ public:
     static constexpr double KeepAliveTimeout = 900.0;
 
     // Opens the log, so that the screens can be built on it before the launch.
+    // Read-only access shows the log without adding samples (screenshots).
     Ampelio_ProAppDelegate(Device& device, QString documentsDirectory, UserDefaults& defaults,
-                           KeepAliveService& keepAlive, QObject* parent = nullptr);
+                           KeepAliveService& keepAlive, QObject* parent = nullptr,
+                           StoreAccess access = StoreAccess::ReadWrite);
     ~Ampelio_ProAppDelegate() override;
 
     // The window and the screens whose visits and refresh timer follow the lifecycle (none

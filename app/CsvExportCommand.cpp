@@ -1,39 +1,53 @@
 #include "CsvExportCommand.h"
 
+#include "AtomicFile.h"
 #include "EventCsvWriter.h"
-#include "Paths.h"
 #include "ReadContext.h"
+#include "ReadOnlyLog.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include <QIODevice>
 
 #include <cstdio>
+#include <unistd.h>
+
+namespace {
+// Lets the CSV writer stream into an atomic file, so its write errors reach the writer.
+class AtomicFileDevice : public QIODevice {
+public:
+    explicit AtomicFileDevice(AtomicFile& file) : file_(file) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 length) override {
+        return file_.write(QByteArray::fromRawData(data, static_cast<qsizetype>(length))) ? length
+                                                                                          : -1;
+    }
+
+private:
+    AtomicFile& file_;
+};
+} // namespace
 
 int CsvExportCommand::run(const QString& documentsDirectory, const QString& outputPath) {
     // Read only: exporting never creates, converts or writes the log of a running logger.
-    const QString path = Paths::storePath(documentsDirectory);
     std::unique_ptr<ReadContext> log;
-    if (QFile::exists(path)) {
-        log = std::make_unique<ReadContext>(path);
-        if (!log->hasStore()) {
-            std::fprintf(stderr, "Couldn't open the log %s\n", qPrintable(path));
-            return 1;
-        }
+    if (const auto status = ReadOnlyLog::open(documentsDirectory, log); status != 0)
+        return status;
+    // The file appears only once complete, so an interrupted or failed export never leaves half
+    // a file or replaces an older export. Stdout is written in place; a failed write still fails.
+    AtomicFile out = outputPath.isEmpty() ? AtomicFile(STDOUT_FILENO) : AtomicFile(outputPath);
+    bool written = out.open();
+    if (written) {
+        AtomicFileDevice device(out);
+        written = EventCsvWriter::write(device, log.get());
     }
-    if (outputPath.isEmpty()) {
-        QFile out;
-        if (!out.open(stdout, QIODevice::WriteOnly) || !EventCsvWriter::write(out, log.get())) {
-            std::fprintf(stderr, "The export to stdout is incomplete\n");
-            return 1;
-        }
-        return 0;
-    }
-    // The file appears only once complete, so an interrupted export never leaves half a file.
-    QSaveFile out(outputPath);
-    if (!out.open(QIODevice::WriteOnly) || !EventCsvWriter::write(out, log.get()) ||
-        !out.commit()) {
-        std::fprintf(stderr, "Couldn't write %s: %s\n", qPrintable(outputPath),
-                     qPrintable(out.errorString()));
+    if (!written || !out.commit()) {
+        const QString reason = out.errorString().isEmpty()
+                                   ? QStringLiteral("the log could not be read to its end")
+                                   : out.errorString();
+        std::fprintf(stderr, "The export to %s failed: %s\n",
+                     qPrintable(outputPath.isEmpty() ? QStringLiteral("stdout") : outputPath),
+                     qPrintable(reason));
         return 1;
     }
     return 0;

@@ -2,6 +2,7 @@
 
 #include "Ampelio_ProAppDelegate.h"
 #include "Analytics.h"
+#include "BatteryLogHandler.h"
 
 #include <QCoreApplication>
 
@@ -21,5 +22,6 @@ int HeadlessRunner::run() {
 
 void HeadlessRunner::terminate() {
     lifecycle_.terminate();
-    QCoreApplication::exit(0);
+    // Samples that never reached the log make the run a failure for whoever started it.
+    QCoreApplication::exit(delegate_.batteryLogHandler().unsavedSamples() > 0 ? 1 : 0);
 }

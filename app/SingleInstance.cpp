@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -37,8 +38,10 @@ bool SingleInstance::acquire() {
     lock_ = std::make_unique<QLockFile>(lockPath_);
     // Only a live process holds the lock; one left by a crash is taken over.
     lock_->setStaleLockTime(0);
-    if (lock_->tryLock(0))
+    if (lock_->tryLock(0)) {
+        QFile::setPermissions(lockPath_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         return true;
+    }
     if (lock_->error() == QLockFile::LockFailedError)
         return false;
     qWarning("Couldn't take the instance lock %s; logging anyway", qPrintable(lockPath_));

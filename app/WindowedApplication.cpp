@@ -24,9 +24,9 @@
 #include <cstdio>
 
 WindowedApplication::WindowedApplication(Device& device, const QString& documentsDirectory,
-                                         UserDefaults& defaults)
+                                         UserDefaults& defaults, StoreAccess access)
     : delegate_(std::make_unique<Ampelio_ProAppDelegate>(device, documentsDirectory, defaults,
-                                                         keepAlive_)) {
+                                                         keepAlive_, nullptr, access)) {
     buildWindow(device);
     delegate_->attach(lifecycle_);
     usageStatistics_ = new UsageStatisticsChoice(defaults, window_.get());
@@ -89,6 +89,11 @@ void WindowedApplication::settle() {
         QThread::msleep(2);
     }
     QApplication::processEvents();
+}
+
+void WindowedApplication::terminate() {
+    lifecycle_.terminate();
+    QCoreApplication::exit(0);
 }
 
 int WindowedApplication::screenshot(const QString& directory) {

@@ -2,6 +2,7 @@
 
 #include "ApplicationLifecycle.h"
 #include "KeepAliveService.h"
+#include "StoreAccess.h"
 
 #include <QString>
 
@@ -21,13 +22,19 @@ class UserDefaults;
 // window's lifecycle, logging on in the background behind the tray icon.
 class WindowedApplication {
 public:
-    WindowedApplication(Device& device, const QString& documentsDirectory, UserDefaults& defaults);
+    // Screenshots use read-only access: another logger may be running, and pictures must not
+    // add a sample to its log.
+    WindowedApplication(Device& device, const QString& documentsDirectory, UserDefaults& defaults,
+                        StoreAccess access = StoreAccess::ReadWrite);
     ~WindowedApplication();
 
     // Launches, shows the window and runs the event loop; returns the exit status.
     int run();
     // Launches offscreen, renders each tab to DIR/<tab>.png at the screen's size, terminates.
     int screenshot(const QString& directory);
+    // Leaves through the terminate path at once. Unlike QApplication::quit() it sends no close
+    // events, which the window would take for "keep logging in the background".
+    void terminate();
 
     MainWindow& window() const { return *window_; }
     Ampelio_ProAppDelegate& delegate() const { return *delegate_; }
@@ -44,6 +51,6 @@ private:
     std::unique_ptr<Ampelio_ProAppDelegate> delegate_;
     std::unique_ptr<UIDeviceHardware> hardware_;
     std::unique_ptr<MainWindow> window_;
-    AmpelioGraphController* graph_ = nullptr; // owned by its screen in the window
+    AmpelioGraphController* graph_ = nullptr;          // owned by its screen in the window
     UsageStatisticsChoice* usageStatistics_ = nullptr; // owned by the window
 };

@@ -71,17 +71,19 @@ int runWindowed(int argc, char* argv[], const std::optional<QString>& screenshot
         instance.listen();
     }
     WindowedApplication application(Device::current(), Paths::documentsDirectory(),
-                                    UserDefaults::standard());
+                                    UserDefaults::standard(),
+                                    screenshotDir ? StoreAccess::ReadOnly : StoreAccess::ReadWrite);
     QObject::connect(&instance, &SingleInstance::showRequested, &application.window(),
                      &MainWindow::restore);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &app,
-                     &QApplication::quit);
+                     [&application] { application.terminate(); });
     return screenshotDir ? application.screenshot(*screenshotDir) : application.run();
 }
 } // namespace
 
 int main(int argc, char* argv[]) {
+    TerminationSignals::install();
     QCoreApplication::setApplicationName(QStringLiteral("Ampelio"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(AmpelioVersion));
 
@@ -102,15 +104,16 @@ int main(int argc, char* argv[]) {
     case CommandLine::Run:
         break;
     }
-
-    // The result is deliberately ignored: an existing or refused directory changes nothing here,
-    // and the store reports its own failure.
-    Paths::createDocumentsDirectory();
+    if (const auto problem = Paths::problem()) {
+        std::fprintf(stderr, "%s\n", qPrintable(*problem));
+        return 1;
+    }
     if (line.value("idiom") == QLatin1String("tablet"))
         MainScreen::setIdiom(UserInterfaceIdiom::Pad);
 
     const QString mode = line.mode();
     if (mode == QLatin1String("report") || mode == QLatin1String("export-csv")) {
+        TerminationSignals::uninstall();
         QCoreApplication app(argc, argv);
         if (mode == QLatin1String("report"))
             return ReportCommand::run(Paths::documentsDirectory(), line.isSet("json")
@@ -120,6 +123,8 @@ int main(int argc, char* argv[]) {
         return CsvExportCommand::run(Paths::documentsDirectory(),
                                      file == QLatin1String("-") ? QString() : file);
     }
+    // Failures here show when the store opens, with the reason and the path.
+    Paths::createPrivateDirectories();
     if (mode == QLatin1String("screenshot"))
         return runWindowed(argc, argv, line.value("screenshot"));
     if (mode == QLatin1String("headless") || !hasDisplay())

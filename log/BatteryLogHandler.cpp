@@ -24,9 +24,9 @@ constexpr int PreviousSampleAge = -10;
 } // namespace
 
 BatteryLogHandler::BatteryLogHandler(Device& device, QString documentsDirectory,
-                                     UserDefaults& defaults, QObject* parent)
+                                     UserDefaults& defaults, QObject* parent, StoreAccess access)
     : QObject(parent), device_(device), documentsDirectory_(std::move(documentsDirectory)),
-      defaults_(defaults) {
+      defaults_(defaults), access_(access) {
     if (!managedObjectContext())
         qInfo("Managed object context could not be opened.");
     statisticsRange_ = std::make_unique<StatisticsRange>();
@@ -49,10 +49,16 @@ void BatteryLogHandler::startMonitoring() {
 EventStore* BatteryLogHandler::persistentStoreCoordinator() {
     if (store_)
         return store_.get();
-    store_ = std::make_unique<EventStore>(Paths::storePath(documentsDirectory_));
-    if (!store_->hasStore()) {
+    const QString path = Paths::storePath(documentsDirectory_);
+    store_ = std::make_unique<EventStore>(path, access_);
+    // Having no log yet is no error for a reader.
+    const bool expected = access_ == StoreAccess::ReadOnly && !QFile::exists(path);
+    if (!store_->hasStore() && !expected) {
         logStoreError(store_->openError());
-        Alert::show(QStringLiteral("Error"), QString::fromLatin1(StoreAlertMessage),
+        // The user needs to know what is wrong and with which file to act on it.
+        Alert::show(QStringLiteral("Error"),
+                    QString::fromLatin1(StoreAlertMessage) +
+                        QStringLiteral("\n\n%1\n%2").arg(store_->openError().description, path),
                     {QStringLiteral("Ok")});
     }
     return store_.get();
@@ -71,10 +77,18 @@ void BatteryLogHandler::setManagedObjectContext(std::unique_ptr<ManagedObjectCon
 }
 
 void BatteryLogHandler::cleanUp() {
-    if (!context_ || !context_->hasChanges())
-        return;
+    if (context_ && context_->hasChanges())
+        saveSample(*context_);
+    if (unsavedSamples_ > 0)
+        qWarning("%d samples could not be saved to %s", unsavedSamples_,
+                 qPrintable(documentsDirectory_ + QStringLiteral("/Locations.sqlite")));
+}
+
+void BatteryLogHandler::saveSample(ManagedObjectContext& context) {
     StoreError error;
-    if (!context_->save(&error))
+    if (context.save(&error))
+        unsavedSamples_ = 0;
+    else
         logStoreError(error);
 }
 
@@ -94,6 +108,8 @@ void BatteryLogHandler::batteryStateDidChange() {
 
 void BatteryLogHandler::addEvent() {
     AMPELIO_ASSERT_OWN_THREAD(this);
+    if (access_ == StoreAccess::ReadOnly)
+        return;
     float level = device_.powerSource().accurateBatteryLevel();
     if (level < 0.0f)
         level = device_.batteryLevel();
@@ -111,9 +127,8 @@ void BatteryLogHandler::addEvent() {
     qInfo("Logging batLevel: %f", static_cast<double>(level));
     if (eventsArray_ && !fromDate_)
         eventsArray_->prepend(sample);
-    StoreError error;
-    if (!context->save(&error))
-        logStoreError(error);
+    ++unsavedSamples_;
+    saveSample(*context);
     if (!fromDate_) {
         emit dataChanged(0);
         emit dataAdded(0);
@@ -223,7 +238,9 @@ void BatteryLogHandler::readStatisticsData() {
     // A default shipped with the application seeds the totals on the first start.
     if (!QFile::exists(path) && QFile::exists(QStringLiteral(":/") + Paths::StatisticsFileName))
         path = QStringLiteral(":/") + Paths::StatisticsFileName;
-    if (!StatisticsFile::read(path, *statisticsRange_))
+    const auto damaged = access_ == StoreAccess::ReadOnly ? StatisticsFile::Damaged::Leave
+                                                          : StatisticsFile::Damaged::MoveAside;
+    if (!StatisticsFile::read(path, *statisticsRange_, damaged))
         return;
     const QList<Event> last = getArrayFrom(0, 0);
     if (last.size() != 1)
@@ -251,5 +268,7 @@ std::optional<Event> BatteryLogHandler::lastStatisticsSample() {
 }
 
 void BatteryLogHandler::writeStatisticsData() {
+    if (access_ == StoreAccess::ReadOnly)
+        return;
     StatisticsFile::write(statisticsPath(), *statisticsRange_);
 }

@@ -2,6 +2,7 @@
 
 #include "Event.h"
 #include "StatisticsRange.h"
+#include "StoreAccess.h"
 #include "StoreError.h"
 
 #include <QList>
@@ -26,9 +27,11 @@ public:
     static constexpr int WindowLimit = 2000;
 
     // Opens the store and the statistics in documentsDirectory. Samples are taken once
-    // monitoring starts, so the screens can be built and connected first.
+    // monitoring starts, so the screens can be built and connected first. Read-only access
+    // shows what is stored and writes nothing: no samples, no statistics file, no store created
+    // where none exists.
     BatteryLogHandler(Device& device, QString documentsDirectory, UserDefaults& defaults,
-                      QObject* parent = nullptr);
+                      QObject* parent = nullptr, StoreAccess access = StoreAccess::ReadWrite);
     ~BatteryLogHandler() override;
 
     // Follows the battery's level and state changes from now on.
@@ -75,6 +78,8 @@ public:
     void readStatisticsData();
     void writeStatisticsData();
     QString statisticsPath() const;
+    // Samples taken since the last successful save; at the end they are the ones lost.
+    int unsavedSamples() const { return unsavedSamples_; }
 
 signals:
     // Told synchronously, in connection order, after the change is saved. The index is -1 when
@@ -90,6 +95,7 @@ public slots:
 
 private:
     void logStoreError(const StoreError& error) const;
+    void saveSample(ManagedObjectContext& context);
     std::optional<Event> lastStatisticsSample();
 
     Device& device_;
@@ -103,4 +109,6 @@ private:
     int visibleBeginDate_ = 0;
     int visibleEndDate_ = 0;
     std::unique_ptr<StatisticsRange> statisticsRange_;
+    StoreAccess access_;
+    int unsavedSamples_ = 0;
 };

@@ -3,9 +3,11 @@
 #include "ReadContext.h"
 #include "SqliteDatabase.h"
 
-EventStore::EventStore(QString path)
+EventStore::EventStore(QString path, StoreAccess access)
     : path_(std::move(path)),
-      main_(std::make_unique<SqliteDatabase>(path_, SqliteDatabase::Mode::ReadWrite)) {}
+      main_(std::make_unique<SqliteDatabase>(path_, access == StoreAccess::ReadOnly
+                                                        ? SqliteDatabase::Mode::ReadOnly
+                                                        : SqliteDatabase::Mode::ReadWrite)) {}
 
 EventStore::~EventStore() = default;
 

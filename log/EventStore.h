@@ -1,5 +1,6 @@
 #pragma once
 
+#include "StoreAccess.h"
 #include "StoreError.h"
 
 #include <QString>
@@ -14,7 +15,7 @@ class ReadContext;
 // save then fails and every query is empty.
 class EventStore {
 public:
-    explicit EventStore(QString path);
+    explicit EventStore(QString path, StoreAccess access = StoreAccess::ReadWrite);
     ~EventStore();
 
     const QString& path() const { return path_; }

@@ -1,10 +1,15 @@
 #include "SqliteDatabase.h"
 
+#include "StoreLayout.h"
+
 #include <QFile>
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 enum StatementIndex {
@@ -22,6 +27,10 @@ enum StatementIndex {
     StatementCount
 };
 static_assert(StatementCount <= SqliteDatabase::MaxStatements, "room for every statement");
+
+// Marks a log this build created, so an older build can tell a newer layout from its own.
+const char* const LayoutVersionPragma = "PRAGMA user_version = 1";
+static_assert(StoreLayout::Version == 1);
 
 #define EVENT_COLUMNS "SELECT id, creation_date, battery_level, battery_state FROM events "
 
@@ -91,10 +100,28 @@ SqliteDatabase::~SqliteDatabase() {
 }
 
 bool SqliteDatabase::openAndPrepareSchema(Mode mode) {
+    const StoreLayout::Result layout = StoreLayout::inspect(path_);
+    if (!StoreLayout::isUsable(layout.verdict)) {
+        openError_.code = layout.sqliteCode ? layout.sqliteCode : SQLITE_CANTOPEN;
+        openError_.description = QStringLiteral("Refused the log: %1").arg(layout.reason);
+        openError_.userInfo = QStringLiteral("{ path = \"%1\"; }").arg(path_);
+        return false;
+    }
     const int flags =
         mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-    const QByteArray file = QFile::encodeName(path_);
-    int rc = sqlite3_open_v2(file.constData(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    const QByteArray file = mode == Mode::ReadOnly ? StoreLayout::readOnlyUri(path_)
+                                                   : QFile::encodeName(path_);
+    // SQLite creates files as the umask says (and its journals like the file); the log is the
+    // user's alone, so it is created private first. An empty file is an empty database.
+    if (mode == Mode::ReadWrite && layout.verdict == StoreLayout::Verdict::Missing) {
+        const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::fchmod(fd, 0600);
+            ::close(fd);
+        }
+    }
+    int rc = sqlite3_open_v2(file.constData(), &db_, flags | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
     if (rc != SQLITE_OK) {
         openError_ = lastError(rc);
         return false;
@@ -112,7 +139,9 @@ bool SqliteDatabase::openAndPrepareSchema(Mode mode) {
                 "id INTEGER PRIMARY KEY, creation_date REAL NOT NULL, "
                 "battery_level REAL NOT NULL, battery_state INTEGER NOT NULL)",
                 &openError_) &&
-           exec("CREATE INDEX IF NOT EXISTS events_by_date ON events(creation_date)", &openError_);
+           exec("CREATE INDEX IF NOT EXISTS events_by_date ON events(creation_date)",
+                &openError_) &&
+           (layout.verdict == StoreLayout::Verdict::Ours || exec(LayoutVersionPragma, &openError_));
 }
 
 StoreError SqliteDatabase::lastError(int code) const {

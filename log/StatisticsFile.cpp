@@ -1,15 +1,18 @@
 #include "StatisticsFile.h"
 
+#include "AtomicFile.h"
+#include "PropertyListGuard.h"
 #include "StatisticsRange.h"
 
 #include <QDateTime>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 #include <plist/plist.h>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -23,6 +26,11 @@ struct PlistDeleter {
 };
 using PlistPtr = std::unique_ptr<std::remove_pointer_t<plist_t>, PlistDeleter>;
 
+// Five numbers in one flat dictionary; anything far bigger is not a statistics file.
+constexpr PropertyListGuard::Limits Limits{64 * 1024, 4, 1000};
+
+// A missing total is zero, as after a reset; a total of another type (a string, a date) is
+// damage and gives NaN, which the caller refuses.
 float realForKey(plist_t dict, const char* key) {
     plist_t node = plist_dict_get_item(dict, key);
     if (!node)
@@ -39,7 +47,7 @@ float realForKey(plist_t dict, const char* key) {
         return static_cast<float>(static_cast<int64_t>(value));
     }
     default:
-        return 0.0f;
+        return std::numeric_limits<float>::quiet_NaN();
     }
 }
 
@@ -49,15 +57,25 @@ void logReadFailure(const QString& description, int format) {
 }
 
 void moveDamagedAside(const QString& path) {
-    const QString aside =
+    const QString stem =
         path + QStringLiteral(".damaged-") +
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    // A second damaged file within the same second must not stay in place.
+    QString aside = stem;
+    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
+        aside = stem + QLatin1Char('-') + QString::number(n);
     if (QFile::rename(path, aside))
         qWarning("Kept the unreadable statistics file as %s", qPrintable(aside));
 }
 } // namespace
 
-bool StatisticsFile::read(const QString& path, StatisticsRange& range) {
+bool StatisticsFile::read(const QString& path, StatisticsRange& range, Damaged damaged) {
+    const auto refuse = [&](const QString& description, int format) {
+        logReadFailure(description, format);
+        if (damaged == Damaged::MoveAside)
+            moveDamagedAside(path);
+        return false;
+    };
     QFile file(path);
     if (!file.exists()) {
         logReadFailure(
@@ -66,12 +84,21 @@ bool StatisticsFile::read(const QString& path, StatisticsRange& range) {
             FormatUnknown);
         return false;
     }
+    // Resources (the shipped default) are no files on disk but are ours and small.
+    const QFileInfo info(path);
+    if (!path.startsWith(QLatin1Char(':')) && !info.isFile())
+        return refuse(QStringLiteral("It isn\u2019t a regular file."), FormatUnknown);
+    if (info.size() > Limits.maxBytes)
+        return refuse(QStringLiteral("It is larger than %1 bytes.").arg(Limits.maxBytes),
+                      FormatUnknown);
     if (!file.open(QIODevice::ReadOnly)) {
         logReadFailure(file.errorString(), FormatUnknown);
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = file.read(Limits.maxBytes + 1);
     file.close();
+    if (const auto refusal = PropertyListGuard::refusal(bytes, Limits))
+        return refuse(QStringLiteral("It is %1.").arg(*refusal), FormatUnknown);
     const int format = plist_is_binary(bytes.constData(), static_cast<uint32_t>(bytes.size()))
                            ? FormatBinary
                            : FormatXml;
@@ -79,24 +106,18 @@ bool StatisticsFile::read(const QString& path, StatisticsRange& range) {
     if (!bytes.isEmpty())
         plist_from_memory(bytes.constData(), static_cast<uint32_t>(bytes.size()), &parsed);
     PlistPtr root(parsed);
-    if (!root || plist_get_node_type(root.get()) != PLIST_DICT) {
-        logReadFailure(QStringLiteral("The data couldn\u2019t be read because it isn\u2019t in the "
-                                      "correct format."),
-                       root ? format : FormatUnknown);
-        moveDamagedAside(path);
-        return false;
-    }
+    if (!root || plist_get_node_type(root.get()) != PLIST_DICT)
+        return refuse(QStringLiteral("The data couldn\u2019t be read because it isn\u2019t in "
+                                     "the correct format."),
+                      root ? format : FormatUnknown);
     const float values[] = {
         realForKey(root.get(), "loadCycles"), realForKey(root.get(), "raisingSum"),
         realForKey(root.get(), "fallingSum"), realForKey(root.get(), "raisingSecs"),
         realForKey(root.get(), "fallingSecs")};
     // A NaN or infinite total would stay in every later sum and be written back for good.
     if (!std::all_of(std::begin(values), std::end(values),
-                     [](float v) { return std::isfinite(v); })) {
-        logReadFailure(QStringLiteral("The totals aren\u2019t finite numbers."), format);
-        moveDamagedAside(path);
-        return false;
-    }
+                     [](float v) { return std::isfinite(v); }))
+        return refuse(QStringLiteral("The totals aren\u2019t finite numbers."), format);
     range.setLoadCycles(values[0]);
     range.setRaisingSum(values[1]);
     range.setFallingSum(values[2]);
@@ -124,10 +145,5 @@ bool StatisticsFile::write(const QString& path, const StatisticsRange& range) {
     const QByteArray data(xml, static_cast<qsizetype>(length));
     plist_to_xml_free(xml);
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-        qWarning("Couldn't write %s: %s", qPrintable(path), qPrintable(file.errorString()));
-        return false;
-    }
-    return true;
+    return AtomicFile::write(path, data);
 }

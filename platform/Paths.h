@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Where the application keeps its files: data in $XDG_DATA_HOME/Ampelio, settings in
 // $XDG_CONFIG_HOME/Ampelio. Read from the environment at each call so tests can redirect them.
 class Paths {
@@ -18,6 +20,9 @@ public:
 
     static QString documentsDirectory();
     static QString configDirectory();
-    // Creates the documents directory (mode 0755); the result is deliberately not reported.
-    static void createDocumentsDirectory();
+    // Why the directories cannot be used (no HOME and no XDG variables), or nothing.
+    static std::optional<QString> problem();
+    // Creates both directories 0700 whatever the umask, and takes the group and other bits
+    // off existing ones and the files in them: the log says when the user was where.
+    static void createPrivateDirectories();
 };

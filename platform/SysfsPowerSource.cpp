@@ -4,6 +4,9 @@
 #include <QFile>
 
 #include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 SysfsPowerSource::SysfsPowerSource(QString supplyDirectory)
     : supplyDirectory_(std::move(supplyDirectory)) {}
@@ -167,11 +170,42 @@ BatteryState SysfsPowerSource::stateFromStatus(const QString& status) {
 }
 
 std::optional<QString> SysfsPowerSource::readText(const QString& dir, const char* file) const {
-    QFile f(dir + QLatin1Char('/') + QLatin1String(file));
-    if (!f.open(QIODevice::ReadOnly))
+    const QByteArray path = QFile::encodeName(dir + QLatin1Char('/') + QLatin1String(file));
+    // Non-blocking, and regular files only: a FIFO or device put in the folder would otherwise
+    // hang the poll (and with it the event loop that handles SIGTERM).
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
         return std::nullopt;
-    // Attribute files are a single short line; cap the read so an odd file cannot stall us.
-    return QString::fromUtf8(f.read(4096)).trimmed();
+    struct stat info {};
+    std::optional<QString> text;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        // Attribute files are a single short line; cap the read so an odd file cannot stall us.
+        char buffer[4096];
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got >= 0)
+            text = QString::fromUtf8(buffer, got).trimmed();
+    }
+    ::close(fd);
+    return text;
+}
+
+// What a battery can physically report, in the kernel's units (uAh, uWh, uV, uA, uW, 0.1 degC).
+// A driver bug or a damaged value outside these is unknown, not a figure to show.
+std::optional<std::pair<double, double>> SysfsPowerSource::plausibleRange(const char* file) {
+    const QLatin1String name(file);
+    if (name == QLatin1String("capacity"))
+        return std::pair{0.0, 100.0};
+    if (name.startsWith(QLatin1String("charge_")) || name.startsWith(QLatin1String("energy_")))
+        return std::pair{0.0, 1e9};
+    if (name.startsWith(QLatin1String("voltage_")))
+        return std::pair{0.0, 1e8};
+    if (name == QLatin1String("current_now") || name == QLatin1String("power_now"))
+        return std::pair{-1e9, 1e9};
+    if (name == QLatin1String("temp"))
+        return std::pair{-1000.0, 2000.0};
+    if (name == QLatin1String("cycle_count"))
+        return std::pair{0.0, 1e6};
+    return std::nullopt;
 }
 
 std::optional<double> SysfsPowerSource::readNumber(const QString& dir, const char* file) const {
@@ -179,15 +213,16 @@ std::optional<double> SysfsPowerSource::readNumber(const QString& dir, const cha
     if (!text)
         return std::nullopt;
     bool ok = false;
-    const qlonglong value = text->toLongLong(&ok);
-    if (ok)
-        return static_cast<double>(value);
+    const double value = static_cast<double>(text->toLongLong(&ok));
+    const auto range = plausibleRange(file);
+    if (ok && (!range || (value >= range->first && value <= range->second)))
+        return value;
     const QString path = dir + QLatin1Char('/') + QLatin1String(file);
     std::lock_guard lock(warnedMutex_);
     if (!warnedFiles_.contains(path)) {
         warnedFiles_.insert(path);
-        qWarning("Ignoring non-numeric battery value in %s: \"%s\"", qPrintable(path),
-                 qPrintable(text->left(40)));
+        qWarning("Ignoring %s battery value in %s: \"%s\"", ok ? "impossible" : "non-numeric",
+                 qPrintable(path), qPrintable(text->left(40)));
     }
     return std::nullopt;
 }

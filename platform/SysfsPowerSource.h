@@ -6,6 +6,7 @@
 
 #include <mutex>
 #include <optional>
+#include <utility>
 
 // A battery in the kernel's power_supply class format (/sys/class/power_supply/<name>/).
 // The battery directory is looked up again on every call, so batteries that appear, vanish or
@@ -28,6 +29,7 @@ public:
 private:
     std::optional<double> readNumber(const QString& dir, const char* file) const;
     std::optional<QString> readText(const QString& dir, const char* file) const;
+    static std::optional<std::pair<double, double>> plausibleRange(const char* file);
     void addCapacities(const QString& dir, Properties& table) const;
     void addElectricals(const QString& dir, BatteryState state, Properties& table) const;
     // The current of an online adapter that reports it, in mA at the battery's voltage.

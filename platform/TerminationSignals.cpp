@@ -19,27 +19,39 @@ void forwardSignal(int signal) {
 }
 } // namespace
 
-TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
-    if (signalPipe[0] < 0 &&
-        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, signalPipe) != 0) {
+bool TerminationSignals::install() {
+    if (signalPipe[0] >= 0)
+        return true;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, signalPipe) != 0) {
         qWarning("Couldn't set up signal handling; SIGINT and SIGTERM end the process at once");
-        return;
+        return false;
     }
-    notifier_ = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [this] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t got = ::read(signalPipe[1], &byte, 1);
-        emit terminationRequested();
-    });
     struct sigaction action {};
     action.sa_handler = forwardSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    return true;
+}
+
+TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
+    if (!install())
+        return;
+    // A signal that came before the event loop waits in the socket and is delivered now.
+    notifier_ = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t got = ::read(signalPipe[1], &byte, 1);
+        emit terminationRequested();
+    });
+}
+
+void TerminationSignals::uninstall() {
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
 }
 
 TerminationSignals::~TerminationSignals() {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    uninstall();
 }

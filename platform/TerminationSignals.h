@@ -9,6 +9,12 @@ class QSocketNotifier;
 class TerminationSignals : public QObject {
     Q_OBJECT
 public:
+    // Installs the handlers at the first call; call it first thing in main, so a signal that
+    // comes while the application starts is kept for the event loop instead of killing it.
+    static bool install();
+    // Back to the default action, for the short commands that have no event loop to stop.
+    static void uninstall();
+
     explicit TerminationSignals(QObject* parent = nullptr);
     ~TerminationSignals() override;
 

@@ -2,6 +2,8 @@
 
 #include "Paths.h"
 
+#include <QFile>
+
 namespace {
 std::unique_ptr<UserDefaults>& standardInstance() {
     static std::unique_ptr<UserDefaults> instance;
@@ -50,5 +52,7 @@ bool UserDefaults::synchronize() {
         qWarning("Couldn't write user defaults to %s", qPrintable(settings_->fileName()));
         return false;
     }
+    // QSettings creates the file as the umask says; the settings are the user's alone.
+    QFile::setPermissions(settings_->fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return true;
 }

@@ -92,6 +92,69 @@ TEST_F(UploadIndex, TrimmingKeepsTheNewestFiftyAndOtherKeysGoAtSetUp) {
     EXPECT_FALSE(index.discardOutdatedBlocksForDataKey(KEY_A));
 }
 
+TEST_F(UploadIndex, HostileIndexFilesAreQuarantinedUnparsed) {
+    const QString path = AnalyticsDataSenderIndex::indexPath();
+    // 200,000 nested arrays overflow a recursive parser's stack; 100,000 entries (several MB)
+    // kept the queue, and with it quitting, busy for minutes.
+    QByteArray deep("bplist00");
+    QByteArray offsets;
+    constexpr int Depth = 200'000;
+    for (int i = 0; i < Depth; ++i) {
+        const quint32 at = static_cast<quint32>(deep.size());
+        offsets.append(char(at >> 24))
+            .append(char(at >> 16))
+            .append(char(at >> 8))
+            .append(char(at));
+        if (i + 1 < Depth)
+            deep.append(char(0xA1))
+                .append(char((i + 1) >> 16))
+                .append(char((i + 1) >> 8))
+                .append(char(i + 1));
+        else
+            deep.append(char(0xA0));
+    }
+    const quint64 table = static_cast<quint64>(deep.size());
+    QByteArray trailer(6, '\0');
+    trailer.append(char(4)).append(char(3));
+    for (const quint64 value : {quint64(Depth), quint64(0), table})
+        for (int shift = 56; shift >= 0; shift -= 8)
+            trailer.append(char(value >> shift));
+    QVariantList many;
+    for (int i = 0; i < 100'000; ++i)
+        many.append(QVariantMap{{"identifier", QStringLiteral("block-%1").arg(i)},
+                                {"dataSize", 3},
+                                {"creationDate", START}});
+    const QByteArray huge =
+        AnalyticsPropertyList::toBinary(QVariantMap{{"index", QVariantMap{{KEY_A, many}}}});
+    for (const QByteArray& hostile : {deep + offsets + trailer, huge}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(hostile);
+        file.close();
+        EXPECT_TRUE(
+            AnalyticsDataSenderIndex::instantiatedIndex().notSentBlocksForDataKey(KEY_A).isEmpty());
+        EXPECT_FALSE(QFile::exists(path)) << "a refused file is not read at the next start";
+        QFile aside(path + ".refused");
+        ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+        EXPECT_EQ(aside.size(), hostile.size()) << "but kept for a look";
+    }
+}
+
+TEST_F(UploadIndex, OnlyTheNewestBlocksOfALongIndexAreRead) {
+    QVariantList entries;
+    for (int i = 0; i < 300; ++i)
+        entries.append(QVariantMap{{"identifier", QStringLiteral("block-%1").arg(i)},
+                                   {"dataSize", 3},
+                                   {"creationDate", START + i}});
+    AnalyticsUtil::archiveRootObject(QVariantMap{{"index", QVariantMap{{KEY_A, entries}}}},
+                                     AnalyticsDataSenderIndex::indexPath());
+    const auto blocks =
+        AnalyticsDataSenderIndex::instantiatedIndex().notSentBlocksForDataKey(KEY_A);
+    ASSERT_EQ(blocks.size(), AnalyticsDataSenderIndex::MAX_BLOCKS);
+    EXPECT_EQ(blocks.first().identifier(), "block-250");
+    EXPECT_EQ(blocks.last().identifier(), "block-299");
+}
+
 TEST(UploadNetwork, SystemFlagsMapToNoneWifiOrCellular) {
     using N = AnalyticsNetworkUtil;
     EXPECT_EQ(N::analyticsNetworkStatusForFlags(0), N::NotReachable);

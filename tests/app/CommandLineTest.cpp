@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
@@ -13,6 +14,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -134,7 +136,7 @@ TEST_F(CommandLineTest, ExportWritesAFileAndReportsFailures) {
     exporter.start(AMPELIO_BINARY, {"--export-csv", root.filePath("missing/dir/out.csv")});
     ASSERT_TRUE(exporter.waitForFinished(10000));
     EXPECT_NE(exporter.exitCode(), 0);
-    EXPECT_TRUE(exporter.readAllStandardError().contains("Couldn't write"));
+    EXPECT_TRUE(exporter.readAllStandardError().contains("out.csv failed: No such file"));
     writeFile(data() + "/Ampelio/Locations.sqlite", QByteArray(4096, 'z'));
     const QString damagedExport = root.filePath("damaged.csv");
     exporter.start(AMPELIO_BINARY, {"--export-csv", damagedExport});
@@ -154,9 +156,15 @@ TEST_F(CommandLineTest, DamagedStoreIsReportedAndKept) {
     ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel", 15000)) << qPrintable(seen);
     EXPECT_TRUE(seen.contains("Unresolved error")) << qPrintable(seen);
     EXPECT_TRUE(seen.contains("Error: Couldn't open the datastore.")) << qPrintable(seen);
+    // The alert names what is wrong and where.
+    EXPECT_TRUE(seen.contains("Refused the log: it is not a database\n" + data() +
+                              "/Ampelio/Locations.sqlite"))
+        << qPrintable(seen);
     ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
     ASSERT_TRUE(app.waitForFinished(5000));
-    EXPECT_EQ(app.exitCode(), 0);
+    seen += QString::fromUtf8(app.readAll());
+    EXPECT_EQ(app.exitCode(), 1) << "samples were lost";
+    EXPECT_TRUE(seen.contains("samples could not be saved to " + data())) << qPrintable(seen);
     QFile file(data() + "/Ampelio/Locations.sqlite");
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), garbage);
@@ -235,6 +243,8 @@ TEST_F(CommandLineTest, ScreenshotsShowTheCurveAndTheTabBarOnEveryTab) {
         EXPECT_GE(rows.size(), 3) << "x " << x;
     }
     EXPECT_TRUE(curveRows(graph, 260, 40, 340).isEmpty()) << "nothing is drawn in the future";
+    EXPECT_EQ(exportCsv().count('\n'), 289)
+        << "pictures add no sample to the log of a logger that may be running";
 }
 
 TEST_F(CommandLineTest, ReportPrintsTheTablesAndRejectsUnknownOptions) {
@@ -437,4 +447,144 @@ TEST_F(CommandLineTest, JsonReportHoldsTheTextReportsFigures) {
     EXPECT_EQ(number(hardware, "flow_from_battery_ma"), 400);
     EXPECT_TRUE(
         text.out.endsWith("\nPower source: " + report.value("power_source").toString() + "\n"));
+}
+
+namespace {
+// Name, size and modification time of every file below the directory.
+QStringList snapshot(const QString& dir) {
+    QStringList files;
+    QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        files << QStringLiteral("%1 %2 %3")
+                     .arg(info.filePath())
+                     .arg(info.size())
+                     .arg(info.lastModified().toMSecsSinceEpoch());
+    }
+    files.sort();
+    return files;
+}
+
+void storeSamples(const QString& path, int count) {
+    QDir().mkpath(QFileInfo(path).path());
+    EventStore store(path);
+    ManagedObjectContext context(store);
+    for (int i = 0; i < count; ++i)
+        context.insertNewEvent(1.7e9 + i * 60.0, 0.5f, 1);
+    ASSERT_TRUE(context.save(nullptr));
+}
+} // namespace
+
+TEST_F(CommandLineTest, ReportAndExportAreReadOnly) {
+    QProcess app;
+    app.setProcessEnvironment(environment());
+    app.start(AMPELIO_BINARY, {"--report"});
+    ASSERT_TRUE(app.waitForFinished(10000));
+    EXPECT_EQ(app.exitCode(), 0);
+    EXPECT_TRUE(app.readAllStandardOutput().startsWith("No battery log yet\n"));
+    EXPECT_EQ(exportCsv(), "Time,State,Level\n");
+    EXPECT_TRUE(snapshot(data()).isEmpty()) << qPrintable(snapshot(data()).join('\n'));
+
+    storeSamples(data() + "/Ampelio/Locations.sqlite", 20);
+    writeFile(data() + "/Ampelio/Statistics.plist", "not a property list");
+    const QStringList before = snapshot(data());
+    QThread::msleep(20); // a rewrite would show in the times
+    app.start(AMPELIO_BINARY, {"--report"});
+    ASSERT_TRUE(app.waitForFinished(10000));
+    EXPECT_EQ(app.exitCode(), 0) << app.readAllStandardError().constData();
+    EXPECT_FALSE(app.readAllStandardOutput().contains("No battery log yet"));
+    EXPECT_EQ(exportCsv().count('\n'), 21);
+    EXPECT_EQ(snapshot(data()), before) << "not even the damaged statistics are moved aside";
+}
+
+TEST_F(CommandLineTest, FailedWritesExitNonZeroAndKeepTheOldExport) {
+    storeSamples(data() + "/Ampelio/Locations.sqlite", 2000);
+    QProcess app;
+    app.setProcessEnvironment(environment());
+    app.start(AMPELIO_BINARY, {"--export-csv", "/dev/full"});
+    ASSERT_TRUE(app.waitForFinished(10000));
+    EXPECT_EQ(app.exitCode(), 1);
+    EXPECT_TRUE(app.readAllStandardError().contains("No space left on device"));
+    for (const QStringList& args : {QStringList{"--export-csv"}, QStringList{"--report"}}) {
+        app.setStandardOutputFile("/dev/full");
+        app.start(AMPELIO_BINARY, args);
+        ASSERT_TRUE(app.waitForFinished(10000));
+        EXPECT_EQ(app.exitCode(), 1) << qPrintable(args.join(' '));
+    }
+
+    // A nearly full disk: 4 KiB per file, where the export takes about 60 KiB.
+    const QString file = root.filePath("old.csv");
+    writeFile(file, "the previous export\n");
+    QProcess limited;
+    limited.setProcessEnvironment(environment());
+    limited.start("sh", {"-c", "trap '' XFSZ; ulimit -f 8; exec \"$0\" --export-csv \"$1\"",
+                         AMPELIO_BINARY, file});
+    ASSERT_TRUE(limited.waitForFinished(10000));
+    EXPECT_EQ(limited.exitCode(), 1);
+    EXPECT_TRUE(limited.readAllStandardError().contains("old.csv failed: File too large"));
+    QFile old(file);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "the previous export\n");
+    EXPECT_EQ(QDir(root.path()).entryList({"old.csv*"}), QStringList{"old.csv"});
+}
+
+TEST_F(CommandLineTest, UnusableLogsAreNamedWithTheReasonAndFailTheCommands) {
+    writeFile(data() + "/Ampelio/Locations.sqlite", QByteArray(4096, 'z'));
+    for (const char* option : {"--report", "--export-csv"}) {
+        QProcess app;
+        app.setProcessEnvironment(environment());
+        app.start(AMPELIO_BINARY, {option});
+        ASSERT_TRUE(app.waitForFinished(10000));
+        EXPECT_EQ(app.exitCode(), 1) << option;
+        EXPECT_EQ(app.readAllStandardError(),
+                  "Couldn't read the log " + data().toUtf8() +
+                      "/Ampelio/Locations.sqlite: it is not a database\n")
+            << option;
+    }
+}
+
+TEST_F(CommandLineTest, OneTermTakesTheTerminatePathFromTheFirstMoment) {
+    for (const QString& mode : {QStringLiteral("--headless"), QString()}) {
+        QProcess app;
+        app.setProcessChannelMode(QProcess::MergedChannels);
+        QProcessEnvironment env = environment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        app.setProcessEnvironment(env);
+        app.start(AMPELIO_BINARY, mode.isEmpty() ? QStringList() : QStringList{mode});
+        ASSERT_TRUE(app.waitForStarted());
+        // The signal goes as soon as the process handles it, long before its window or store.
+        const QString status = QStringLiteral("/proc/%1/status").arg(app.processId());
+        QElapsedTimer timer;
+        timer.start();
+        bool handled = false;
+        while (!handled && timer.elapsed() < 10000) {
+            QFile file(status);
+            if (file.open(QIODevice::ReadOnly)) {
+                for (const QByteArray& line : file.readAll().split('\n')) {
+                    if (line.startsWith("SigCgt:"))
+                        handled =
+                            (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
+                }
+            }
+        }
+        ASSERT_TRUE(handled);
+        ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
+        ASSERT_TRUE(app.waitForFinished(10000)) << qPrintable(mode);
+        EXPECT_EQ(app.exitStatus(), QProcess::NormalExit) << qPrintable(mode);
+        EXPECT_EQ(app.exitCode(), 0) << qPrintable(mode);
+        EXPECT_FALSE(app.readAll().contains("in the background; start it again"));
+    }
+}
+
+TEST_F(CommandLineTest, WithoutAHomeTheRootDirectoryIsRefused) {
+    QProcessEnvironment env = environment();
+    env.remove("HOME");
+    env.remove("XDG_DATA_HOME");
+    env.remove("XDG_CONFIG_HOME");
+    QProcess app;
+    app.setProcessEnvironment(env);
+    app.start(AMPELIO_BINARY, {"--headless"});
+    ASSERT_TRUE(app.waitForFinished(10000));
+    EXPECT_EQ(app.exitCode(), 1);
+    EXPECT_TRUE(app.readAllStandardError().contains("Neither HOME nor XDG_DATA_HOME"));
 }

@@ -1,6 +1,7 @@
 #include "EventStore.h"
 #include "ManagedObjectContext.h"
 #include "ReadContext.h"
+#include "StoreLayout.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -8,6 +9,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 class EventStoreTest : public ::testing::Test {
@@ -132,4 +136,87 @@ TEST_F(EventStoreTest, DamagedFileIsReportedAndLeftUntouched) {
     QFile file(path());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), garbage);
+}
+
+namespace {
+// Builds a database the way another program would, with SQLite itself.
+void createDatabase(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+TEST_F(EventStoreTest, ForeignDatabasesAreRefusedAndLeftByteForByte) {
+    struct Case {
+        const char* sql;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"CREATE TABLE contacts (name TEXT); INSERT INTO contacts VALUES ('Ann');",
+         "not an Ampelio log"},
+        {"CREATE TABLE events (id INTEGER PRIMARY KEY, what TEXT);", "other columns"},
+        {"CREATE TABLE events (id INTEGER PRIMARY KEY, creation_date REAL NOT NULL, "
+         "battery_level REAL NOT NULL, battery_state INTEGER NOT NULL); PRAGMA user_version = 7;",
+         "newer version"},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(path());
+        createDatabase(path(), c.sql);
+        const QByteArray before = bytesOf(path());
+        EventStore store(path());
+        EXPECT_FALSE(store.hasStore()) << c.sql;
+        EXPECT_TRUE(store.openError().description.contains(QLatin1String(c.reason)))
+            << qPrintable(store.openError().description);
+        ManagedObjectContext context(store);
+        context.insertNewEvent(1.0, 0.5f, 1);
+        EXPECT_FALSE(context.save(nullptr));
+        EXPECT_EQ(bytesOf(path()), before) << "neither converted to WAL nor given our table";
+        EXPECT_FALSE(QFile::exists(path() + "-wal"));
+    }
+}
+
+TEST_F(EventStoreTest, OurLogIsStampedAndOpensAgain) {
+    {
+        EventStore store(path());
+        ManagedObjectContext context(store);
+        context.insertNewEvent(1.0, 0.5f, 1);
+        ASSERT_TRUE(context.save(nullptr));
+    }
+    EXPECT_EQ(StoreLayout::inspect(path()).verdict, StoreLayout::Verdict::Ours);
+    // A log written before the layout had a version number is ours as well.
+    QFile::remove(path());
+    createDatabase(path(), "CREATE TABLE events (id INTEGER PRIMARY KEY, creation_date REAL NOT "
+                           "NULL, battery_level REAL NOT NULL, battery_state INTEGER NOT NULL);");
+    EventStore store(path());
+    EXPECT_TRUE(store.hasStore());
+    EXPECT_EQ(StoreLayout::inspect(QString(path() + ".none")).verdict,
+              StoreLayout::Verdict::Missing);
+    writeFile(path() + ".garbage", QByteArray(4096, 'z'));
+    const auto garbage = StoreLayout::inspect(path() + ".garbage");
+    EXPECT_EQ(garbage.verdict, StoreLayout::Verdict::Unreadable);
+    EXPECT_EQ(garbage.reason, "it is not a database");
+}
+
+TEST_F(EventStoreTest, ANewLogIsPrivateWhateverTheUmask) {
+    const mode_t saved = ::umask(0);
+    {
+        EventStore store(path());
+        ASSERT_TRUE(store.hasStore());
+    }
+    ::umask(saved);
+    EXPECT_EQ(QFile::permissions(path()), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ReadUser | QFileDevice::WriteUser);
+}
+
+TEST_F(EventStoreTest, ReadOnlyAccessCreatesNothing) {
+    EventStore store(path(), StoreAccess::ReadOnly);
+    EXPECT_FALSE(store.hasStore());
+    EXPECT_FALSE(QFile::exists(path()));
 }

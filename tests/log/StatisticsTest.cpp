@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sys/stat.h>
 
 namespace {
 Event at(double t, float level) {
@@ -109,6 +110,13 @@ namespace {
 class OverallStatisticsTest : public LogHandlerFixture {
 protected:
     QString plist() const { return home.dataDir() + "/Statistics.plist"; }
+    // What the one file moved aside as damaged holds; empty when there is none or several.
+    QByteArray keptAside() const {
+        const QStringList aside =
+            QDir(home.dataDir()).entryList({QStringLiteral("Statistics.plist.damaged-*")});
+        QFile kept(home.dataDir() + "/" + aside.value(0));
+        return aside.size() == 1 && kept.open(QIODevice::ReadOnly) ? kept.readAll() : QByteArray();
+    }
 };
 } // namespace
 
@@ -175,24 +183,69 @@ TEST_F(OverallStatisticsTest, DamagedFileIsKeptAsideAndNotOverwritten) {
         battery->platformLevel = 0.5f;
         handler->addEvent();
     }
-    const QStringList aside =
-        QDir(home.dataDir()).entryList({QStringLiteral("Statistics.plist.damaged-*")});
-    ASSERT_EQ(aside.size(), 1);
-    QFile kept(home.dataDir() + "/" + aside.first());
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), damaged);
+    EXPECT_EQ(keptAside(), damaged);
     EXPECT_TRUE(QFile::exists(plist())) << "a fresh file is written at the next kept sample";
 }
 
-TEST_F(OverallStatisticsTest, WrongTypesAndMissingKeysReadAsZero) {
+TEST_F(OverallStatisticsTest, MissingKeysReadAsZeroButWrongTypesAreDamage) {
     writeFile(plist(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
                        "<key>loadCycles</key><integer>3</integer>"
-                       "<key>fallingSum</key><string>lots</string>"
                        "</dict></plist>\n");
+    {
+        auto handler = makeHandler();
+        EXPECT_FLOAT_EQ(handler->statisticsRange().loadCycles(), 3.0f);
+        EXPECT_FLOAT_EQ(handler->statisticsRange().raisingSecs(), 0.0f);
+    }
+    // Read as zero and written back, a string total would be gone for good.
+    const QByteArray wrong = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
+                             "<key>loadCycles</key><string>12.5</string></dict></plist>";
+    writeFile(plist(), wrong);
     auto handler = makeHandler();
-    EXPECT_FLOAT_EQ(handler->statisticsRange().loadCycles(), 3.0f);
-    EXPECT_FLOAT_EQ(handler->statisticsRange().fallingSum(), 0.0f);
-    EXPECT_FLOAT_EQ(handler->statisticsRange().raisingSecs(), 0.0f);
+    EXPECT_FLOAT_EQ(handler->statisticsRange().loadCycles(), 0.0f);
+    EXPECT_EQ(keptAside(), wrong);
+}
+
+TEST_F(OverallStatisticsTest, HostileFilesAreRefusedUnparsedAndKeptAside) {
+    // Nesting that would overflow the parser's stack (small enough to pass the size limit), and
+    // a FIFO that would block the start.
+    const QByteArray deep = "<?xml version=\"1.0\"?><plist version=\"1.0\">" +
+                            QByteArray("<array>").repeated(4000) +
+                            QByteArray("</array>").repeated(4000) + "</plist>";
+    writeFile(plist(), deep);
+    StatisticsRange range;
+    EXPECT_FALSE(StatisticsFile::read(plist(), range));
+    EXPECT_FALSE(QFile::exists(plist()));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(plist()).constData(), 0600), 0);
+    EXPECT_FALSE(StatisticsFile::read(plist(), range));
+    EXPECT_EQ(
+        QDir(home.dataDir())
+            .entryList({QStringLiteral("Statistics.plist.damaged-*")}, QDir::Files | QDir::System)
+            .size(),
+        2);
+}
+
+TEST_F(OverallStatisticsTest, AFullDiskKeepsTheSavedTotals) {
+    auto handler = makeHandler();
+    battery->currentState = BatteryStateUnplugged;
+    battery->platformLevel = 0.8f;
+    handler->addEvent();
+    clock.advance(1800);
+    battery->platformLevel = 0.7f;
+    handler->addEvent();
+    QFile file(plist());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    file.close();
+    {
+        const NearlyFullDisk disk(64);
+        clock.advance(1800);
+        battery->platformLevel = 0.6f;
+        handler->addEvent();
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), saved) << "the old totals survive, not an empty file";
+    StatisticsRange read;
+    EXPECT_TRUE(StatisticsFile::read(plist(), read)) << "and the next start reads them";
 }
 
 TEST_F(OverallStatisticsTest, PeriodRangesFeedTheWindowOldestFirst) {

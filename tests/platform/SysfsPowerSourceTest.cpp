@@ -1,9 +1,12 @@
 #include "SysfsPowerSource.h"
 #include "TestSupport.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 QString fixture(const char* name) {
@@ -162,4 +165,45 @@ TEST(SysfsPowerSource, StatusTexts) {
     EXPECT_EQ(SysfsPowerSource::stateFromStatus("Not charging"), BatteryStateFull);
     EXPECT_EQ(SysfsPowerSource::stateFromStatus("Unknown"), BatteryStateUnknown);
     EXPECT_EQ(SysfsPowerSource::stateFromStatus(""), BatteryStateUnknown);
+}
+
+TEST(SysfsPowerSource, AFifoInTheBatteryFolderIsSkippedWithoutBlocking) {
+    QTemporaryDir root;
+    writeFile(root.filePath("BAT0/type"), "Battery\n");
+    writeFile(root.filePath("BAT0/status"), "Discharging\n");
+    writeFile(root.filePath("BAT0/charge_full"), "4000000\n");
+    // Nobody ever writes to these: a blocking open or read would never return.
+    for (const char* name : {"capacity", "charge_now"})
+        ASSERT_EQ(::mkfifo(QFile::encodeName(root.filePath(QStringLiteral("BAT0/") + name)), 0600),
+                  0);
+    SysfsPowerSource source(root.path());
+    EXPECT_FLOAT_EQ(source.level(), -1.0f);
+    EXPECT_FALSE(source.properties().contains(PowerSource::CurrentCapacity));
+    EXPECT_DOUBLE_EQ(source.properties().value(PowerSource::MaxCapacity), 4000.0);
+}
+
+TEST(SysfsPowerSource, ImpossibleValuesAreUnknown) {
+    QTemporaryDir root;
+    writeFile(root.filePath("BAT0/type"), "Battery\n");
+    writeFile(root.filePath("BAT0/status"), "Charging\n");
+    writeFile(root.filePath("BAT0/capacity"), "255\n");
+    writeFile(root.filePath("BAT0/charge_now"), "-3000000\n");
+    writeFile(root.filePath("BAT0/charge_full"), "9223372036854775807\n");
+    writeFile(root.filePath("BAT0/charge_full_design"), "5000000\n");
+    writeFile(root.filePath("BAT0/temp"), "-99999\n");
+    LogCapture log;
+    SysfsPowerSource source(root.path());
+    const auto table = source.properties();
+    EXPECT_FLOAT_EQ(source.level(), -1.0f);
+    EXPECT_FALSE(table.contains(PowerSource::CurrentCapacity));
+    EXPECT_FALSE(table.contains(PowerSource::MaxCapacity));
+    EXPECT_FALSE(table.contains(PowerSource::Temperature));
+    EXPECT_DOUBLE_EQ(table.value(PowerSource::DesignCapacity), 5000.0) << "plausible values stay";
+    source.properties();
+    EXPECT_EQ(log.count("Ignoring impossible battery value"), 4) << "one warning per file";
+
+    writeFile(root.filePath("BAT0/capacity"), "100\n");
+    writeFile(root.filePath("BAT0/charge_now"), "0\n");
+    EXPECT_FLOAT_EQ(source.level(), 1.0f) << "the bounds themselves are possible";
+    EXPECT_DOUBLE_EQ(source.properties().value(PowerSource::CurrentCapacity), 0.0);
 }

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <csignal>
 
 namespace {
 QStringList capturedLines;
@@ -88,4 +89,18 @@ void saveScreenshot(const QImage& image, const char* name) {
         return;
     QDir().mkpath(dir);
     image.save(dir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+}
+
+NearlyFullDisk::NearlyFullDisk(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    // Past the limit the kernel also sends SIGXFSZ, whose default action ends the process.
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+NearlyFullDisk::~NearlyFullDisk() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previous_);
 }

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include <ostream>
+#include <sys/resource.h>
 
 // Readable failure messages for Qt strings.
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -63,3 +64,15 @@ void saveScreenshot(const class QImage& image, const char* name);
 bool copyTree(const QString& source, const QString& dest);
 // Writes text into a file, creating its directory.
 void writeFile(const QString& path, const QByteArray& content);
+
+// A disk with only `bytes` left for any one file: RLIMIT_FSIZE makes every larger write fail
+// (EFBIG) the way a full disk does (ENOSPC), for root as well.
+class NearlyFullDisk {
+public:
+    explicit NearlyFullDisk(rlim_t bytes);
+    ~NearlyFullDisk();
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Replaces a file as a whole or not at all. The new content goes to a temporary file beside the
+// target, is written unbuffered, synced, and only then renamed over the target, so a full disk
+// or a failed write leaves the old file untouched. New files are private to the user (0600)
+// whatever the umask. A target that exists and is not a regular file (a terminal, a pipe,
+// /dev/null) is written in place, since it cannot be replaced; its write errors still count.
+class AtomicFile {
+public:
+    explicit AtomicFile(QString path);
+    // Writes in place to an open descriptor (stdout), which cannot be replaced either.
+    explicit AtomicFile(int descriptor);
+    ~AtomicFile(); // discards what was not committed
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    bool open();
+    bool write(const QByteArray& data);
+    // Makes the content visible under the path; false (and the old file kept) on any failure.
+    bool commit();
+    // Why the last step failed, e.g. "No space left on device".
+    QString errorString() const;
+
+    // The whole dance for one buffer. On failure logs one line naming the path and the reason,
+    // keeps the old file and returns false.
+    static bool write(const QString& path, const QByteArray& data, QString* error = nullptr);
+
+private:
+    bool fail(int code);
+
+    QString path_;
+    QByteArray temporary_; // empty when writing in place
+    int inPlace_ = -1;
+    int fd_ = -1;
+    int failure_ = 0;
+};
