@@ -1,4 +1,5 @@
 #include "AnalyticsLog.h"
+#include "LogCategories.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -25,7 +26,7 @@ bool AnalyticsLog::enabled(Threshold threshold) {
 }
 
 void AnalyticsLog::write(const QString& message) {
-    qInfo().noquote() << message;
+    qCInfo(lcAnalytics).noquote() << message;
 }
 
 QString AnalyticsLog::describeDate(std::optional<double> secondsSinceEpoch) {

@@ -1,4 +1,5 @@
 #include "AnalyticsUtil.h"
+#include "LogCategories.h"
 
 #include "AnalyticsGlobalVariableStorage.h"
 #include "AnalyticsLog.h"
@@ -128,8 +129,8 @@ void AnalyticsUtil::quarantine(const QString& path, const QString& reason) {
     QFile::remove(aside);
     if (!QFile::rename(path, aside))
         QFile::remove(path);
-    qWarning("Refused the stored object %s (%s); kept as %s", qPrintable(path), qPrintable(reason),
-             qPrintable(aside));
+    qCWarning(lcAnalytics, "Refused the stored object %s (%s); kept as %s", qPrintable(path),
+              qPrintable(reason), qPrintable(aside));
 }
 
 void AnalyticsUtil::discardDamagedFile(const QString& path, const QString& reason) {

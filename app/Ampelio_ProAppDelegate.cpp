@@ -1,4 +1,5 @@
 #include "Ampelio_ProAppDelegate.h"
+#include "LogCategories.h"
 
 #include "AmpelioGraphController.h"
 #include "AnalyticsHooks.h"
@@ -78,13 +79,13 @@ void Ampelio_ProAppDelegate::applicationDidEnterBackground() {
     if (!defaults_.boolForKey(BackgroundingKey))
         return;
     const bool installed = keepAlive_.setKeepAliveTimeout(KeepAliveTimeout, [this] {
-        qInfo("Running keep-alive handler");
+        qCInfo(lcApp, "Running keep-alive handler");
         batteryLogHandler_->addEvent();
     });
     if (installed)
-        qInfo("Installed keep-alive handler in the background.");
+        qCInfo(lcApp, "Installed keep-alive handler in the background.");
     else
-        qInfo("Failed to install keep-alive handler");
+        qCInfo(lcApp, "Failed to install keep-alive handler");
     if (graphViewcontroller_)
         graphViewcontroller_->stopUpdateTimer();
 }

@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "LogCategories.h"
 
 #include "AmpelioResources.h"
 #include "ApplicationLifecycle.h"
@@ -91,7 +92,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     hide();
     lifecycle_.enterBackground();
     if (!tray_ || !tray_->isVisible())
-        qInfo("Ampelio keeps logging in the background; start it again to show its window.");
+        qCInfo(lcApp,
+               "Ampelio keeps logging in the background; start it again to show its window.");
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -1,4 +1,5 @@
 #include "SingleInstance.h"
+#include "LogCategories.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -44,7 +45,7 @@ bool SingleInstance::acquire() {
     }
     if (lock_->error() == QLockFile::LockFailedError)
         return false;
-    qWarning("Couldn't take the instance lock %s; logging anyway", qPrintable(lockPath_));
+    qCWarning(lcApp, "Couldn't take the instance lock %s; logging anyway", qPrintable(lockPath_));
     return true;
 }
 
@@ -65,7 +66,8 @@ bool SingleInstance::listen() {
     // Holding the lock, any socket at this path is a leftover of a crashed instance.
     QLocalServer::removeServer(socketPath_);
     if (!server_->listen(socketPath_)) {
-        qWarning("Couldn't listen for later starts: %s", qPrintable(server_->errorString()));
+        qCWarning(lcApp, "Couldn't listen for later starts: %s",
+                  qPrintable(server_->errorString()));
         return false;
     }
     connect(server_, &QLocalServer::newConnection, this, [this] {

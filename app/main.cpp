@@ -84,6 +84,9 @@ int runWindowed(int argc, char* argv[], const std::optional<QString>& screenshot
 
 int main(int argc, char* argv[]) {
     TerminationSignals::install();
+    // Lines keep their plain text (the headless log is read by people and scripts); the
+    // categories still let QT_LOGGING_RULES filter them.
+    qSetMessagePattern(QStringLiteral("%{message}"));
     QCoreApplication::setApplicationName(QStringLiteral("Ampelio"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(AmpelioVersion));
 

@@ -1,4 +1,5 @@
 #include "GraphTileRenderer.h"
+#include "LogCategories.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -40,7 +41,7 @@ void GraphTileRenderer::draw(QPainter& painter) const {
     const int columns = static_cast<int>(std::ceil(clip.width() + 2 * tileOverlap));
     const GraphData data = fetch_(fromSecs, toSecs, columns);
     if (data.isEmpty()) {
-        qInfo("No record in dataSource\n\n");
+        qCInfo(lcGraph, "No record in dataSource\n\n");
         return;
     }
     const QList<GraphSeriesStyle>& series = coordinates_.style().series;

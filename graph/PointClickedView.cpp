@@ -1,4 +1,5 @@
 #include "PointClickedView.h"
+#include "LogCategories.h"
 
 #include "BatteryLogHandler.h"
 #include "CustomCalloutView.h"
@@ -78,10 +79,10 @@ PointClickedView::Run PointClickedView::findRunStart(const Event& selected) {
                 break;
         }
         run.start = candidate;
-        qInfo("Found start-event: %s", qUtf8Printable(describe(candidate)));
+        qCInfo(lcGraph, "Found start-event: %s", qUtf8Printable(describe(candidate)));
         return run;
     }
-    qInfo("Found start-event: (null)");
+    qCInfo(lcGraph, "Found start-event: (null)");
     run.state = selected.batteryState;
     return run;
 }
@@ -91,7 +92,7 @@ QList<Event> PointClickedView::dataRange(const Event& selected, const Run& run) 
     // Without a start the run reaches back over the older log, as far as one query returns.
     const int older = run.start ? wholeAge(static_cast<float>(ageOf(*run.start))) + 1 : oldestAge;
     const QList<Event> range = logHandler_->getArrayFrom(newer, older, false);
-    qInfo("Found dataarray: %s", qUtf8Printable(describe(range)));
+    qCInfo(lcGraph, "Found dataarray: %s", qUtf8Printable(describe(range)));
     return range;
 }
 

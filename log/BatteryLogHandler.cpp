@@ -1,4 +1,5 @@
 #include "BatteryLogHandler.h"
+#include "LogCategories.h"
 
 #include "Alert.h"
 #include "Clock.h"
@@ -28,7 +29,7 @@ BatteryLogHandler::BatteryLogHandler(Device& device, QString documentsDirectory,
     : QObject(parent), device_(device), documentsDirectory_(std::move(documentsDirectory)),
       defaults_(defaults), access_(access) {
     if (!managedObjectContext())
-        qInfo("Managed object context could not be opened.");
+        qCInfo(lcLog, "Managed object context could not be opened.");
     statisticsRange_ = std::make_unique<StatisticsRange>();
     resetStats();
     readStatisticsData();
@@ -80,8 +81,8 @@ void BatteryLogHandler::cleanUp() {
     if (context_ && context_->hasChanges())
         saveSample(*context_);
     if (unsavedSamples_ > 0)
-        qWarning("%d samples could not be saved to %s", unsavedSamples_,
-                 qPrintable(documentsDirectory_ + QStringLiteral("/Locations.sqlite")));
+        qCWarning(lcLog, "%d samples could not be saved to %s", unsavedSamples_,
+                  qPrintable(documentsDirectory_ + QStringLiteral("/Locations.sqlite")));
 }
 
 void BatteryLogHandler::saveSample(ManagedObjectContext& context) {
@@ -93,7 +94,8 @@ void BatteryLogHandler::saveSample(ManagedObjectContext& context) {
 }
 
 void BatteryLogHandler::logStoreError(const StoreError& error) const {
-    qInfo("Unresolved error %s, %s", qPrintable(error.description), qPrintable(error.userInfo));
+    qCInfo(lcLog, "Unresolved error %s, %s", qPrintable(error.description),
+           qPrintable(error.userInfo));
 }
 
 // --- sampling --------------------------------------------------------------------------------
@@ -124,7 +126,7 @@ void BatteryLogHandler::addEvent() {
         return;
     }
 
-    qInfo("Logging batLevel: %f", static_cast<double>(level));
+    qCInfo(lcLog, "Logging batLevel: %f", static_cast<double>(level));
     if (eventsArray_ && !fromDate_)
         eventsArray_->prepend(sample);
     ++unsavedSamples_;
@@ -198,7 +200,7 @@ bool BatteryLogHandler::xAxisIsReversed() const {
 
 void BatteryLogHandler::deleteEvent(int index) {
     if (!eventsArray_ || index < 0 || index >= eventsArray_->size()) {
-        qWarning("deleteEvent: no record at index %d", index);
+        qCWarning(lcLog, "deleteEvent: no record at index %d", index);
         return;
     }
     const Event event = eventsArray_->takeAt(index);
@@ -244,8 +246,10 @@ void BatteryLogHandler::readStatisticsData() {
         return;
     const QList<Event> last = getArrayFrom(0, 0);
     if (last.size() != 1)
-        qInfo("Warning - Retrieved %d possible last elements while loading statistics instead of 1",
-              static_cast<int>(last.size()));
+        qCInfo(
+            lcLog,
+            "Warning - Retrieved %d possible last elements while loading statistics instead of 1",
+            static_cast<int>(last.size()));
     if (const auto previous = lastStatisticsSample())
         statisticsRange_->setLastEvent(*previous);
 }

@@ -1,4 +1,5 @@
 #include "SqliteDatabase.h"
+#include "LogCategories.h"
 
 #include "StoreLayout.h"
 
@@ -24,6 +25,7 @@ enum StatementIndex {
     LastTakenStatement,
     BetweenStatement,
     BetweenTakenStatement,
+    TakenSpanStatement,
     StatementCount
 };
 static_assert(StatementCount <= SqliteDatabase::MaxStatements, "room for every statement");
@@ -70,7 +72,7 @@ QList<Event> collect(sqlite3_stmt* stmt, sqlite3* db) {
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
         result.append(readRow(stmt));
     if (rc != SQLITE_DONE) {
-        qWarning("Store query failed: %s", sqlite3_errmsg(db));
+        qCWarning(lcLog, "Store query failed: %s", sqlite3_errmsg(db));
         result.clear();
     }
     return result;
@@ -109,8 +111,8 @@ bool SqliteDatabase::openAndPrepareSchema(Mode mode) {
     }
     const int flags =
         mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-    const QByteArray file = mode == Mode::ReadOnly ? StoreLayout::readOnlyUri(path_)
-                                                   : QFile::encodeName(path_);
+    const QByteArray file =
+        mode == Mode::ReadOnly ? StoreLayout::readOnlyUri(path_) : QFile::encodeName(path_);
     // SQLite creates files as the umask says (and its journals like the file); the log is the
     // user's alone, so it is created private first. An empty file is an empty database.
     if (mode == Mode::ReadWrite && layout.verdict == StoreLayout::Verdict::Missing) {
@@ -172,7 +174,7 @@ sqlite3_stmt* SqliteDatabase::statement(int index, const char* sql) {
     sqlite3_stmt*& stmt = statements_[static_cast<size_t>(index)];
     if (!stmt &&
         sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
-        qWarning("Couldn't prepare a store query: %s", sqlite3_errmsg(db_));
+        qCWarning(lcLog, "Couldn't prepare a store query: %s", sqlite3_errmsg(db_));
         stmt = nullptr;
     }
     return stmt;
@@ -271,15 +273,37 @@ bool SqliteDatabase::forEachBetween(double after, double before,
     return visit(stmt, visitor);
 }
 
+// The date index gives the row ids the period spans; the rows are then read in row-id order
+// straight from the table, which needs no sort and touches the table in order.
 bool SqliteDatabase::forEachTakenBetween(double after, double before,
                                          const std::function<bool(const Event&)>& visitor) {
+    sqlite3_stmt* span =
+        statement(TakenSpanStatement, "SELECT min(id), max(id) FROM events "
+                                      "WHERE creation_date > ?1 AND creation_date < ?2");
     sqlite3_stmt* stmt = statement(BetweenTakenStatement,
-                                   EVENT_COLUMNS "WHERE creation_date > ?1 AND creation_date < ?2 "
+                                   EVENT_COLUMNS "WHERE id BETWEEN ?3 AND ?4 "
+                                                 "AND creation_date > ?1 AND creation_date < ?2 "
                                                  "ORDER BY id ASC");
-    if (!stmt)
+    if (!span || !stmt)
         return false;
+    qint64 first = 0;
+    qint64 last = -1;
+    {
+        StatementReset reset{span};
+        sqlite3_bind_double(span, 1, after);
+        sqlite3_bind_double(span, 2, before);
+        const int rc = sqlite3_step(span);
+        if (rc != SQLITE_ROW)
+            return rc == SQLITE_DONE;
+        if (sqlite3_column_type(span, 0) == SQLITE_NULL)
+            return true; // nothing in the period
+        first = sqlite3_column_int64(span, 0);
+        last = sqlite3_column_int64(span, 1);
+    }
     sqlite3_bind_double(stmt, 1, after);
     sqlite3_bind_double(stmt, 2, before);
+    sqlite3_bind_int64(stmt, 3, first);
+    sqlite3_bind_int64(stmt, 4, last);
     return visit(stmt, visitor);
 }
 
@@ -291,7 +315,7 @@ bool SqliteDatabase::visit(sqlite3_stmt* stmt, const std::function<bool(const Ev
             return true;
     }
     if (rc != SQLITE_DONE) {
-        qWarning("Reading the log stopped: %s", sqlite3_errmsg(db_));
+        qCWarning(lcLog, "Reading the log stopped: %s", sqlite3_errmsg(db_));
         return false;
     }
     return true;

@@ -1,4 +1,5 @@
 #include "StatisticsFile.h"
+#include "LogCategories.h"
 
 #include "AtomicFile.h"
 #include "PropertyListGuard.h"
@@ -52,8 +53,8 @@ float realForKey(plist_t dict, const char* key) {
 }
 
 void logReadFailure(const QString& description, int format) {
-    qInfo("Couldn't read Statistics.plist: %s, format: %d. First run?", qPrintable(description),
-          format);
+    qCInfo(lcLog, "Couldn't read Statistics.plist: %s, format: %d. First run?",
+           qPrintable(description), format);
 }
 
 void moveDamagedAside(const QString& path) {
@@ -65,7 +66,7 @@ void moveDamagedAside(const QString& path) {
     for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
         aside = stem + QLatin1Char('-') + QString::number(n);
     if (QFile::rename(path, aside))
-        qWarning("Kept the unreadable statistics file as %s", qPrintable(aside));
+        qCWarning(lcLog, "Kept the unreadable statistics file as %s", qPrintable(aside));
 }
 } // namespace
 
@@ -139,7 +140,7 @@ bool StatisticsFile::write(const QString& path, const StatisticsRange& range) {
     uint32_t length = 0;
     plist_to_xml(dict.get(), &xml, &length);
     if (!xml) {
-        qWarning("Couldn't serialise the statistics");
+        qCWarning(lcLog, "Couldn't serialise the statistics");
         return false;
     }
     const QByteArray data(xml, static_cast<qsizetype>(length));

@@ -1,4 +1,5 @@
 #include "AtomicFile.h"
+#include "LogCategories.h"
 
 #include <QFile>
 
@@ -96,8 +97,8 @@ bool AtomicFile::write(const QString& path, const QByteArray& data, QString* err
     AtomicFile file(path);
     if (file.open() && file.write(data) && file.commit())
         return true;
-    qWarning("Couldn't write %s: %s; the previous file is kept", qPrintable(path),
-             qPrintable(file.errorString()));
+    qCWarning(lcPlatform, "Couldn't write %s: %s; the previous file is kept", qPrintable(path),
+              qPrintable(file.errorString()));
     if (error)
         *error = file.errorString();
     return false;

@@ -1,4 +1,5 @@
 #include "DateTimeFormatter.h"
+#include "LogCategories.h"
 
 #include <unicode/datefmt.h>
 #include <unicode/smpdtfmt.h>
@@ -35,7 +36,7 @@ DateTimeFormatter::DateTimeFormatter(Style dateStyle, Style timeStyle)
     impl_->format.reset(icu::DateFormat::createDateTimeInstance(
         icuStyle(dateStyle), icuStyle(timeStyle), icu::Locale::getDefault()));
     if (!impl_->format)
-        qWarning("No date format for the current locale; dates will be empty");
+        qCWarning(lcPlatform, "No date format for the current locale; dates will be empty");
 }
 
 DateTimeFormatter::DateTimeFormatter(const QString& pattern) : impl_(std::make_unique<Impl>()) {
@@ -45,7 +46,8 @@ DateTimeFormatter::DateTimeFormatter(const QString& pattern) : impl_(std::make_u
     auto format =
         std::make_unique<icu::SimpleDateFormat>(icuPattern, icu::Locale::getDefault(), status);
     if (U_FAILURE(status)) {
-        qWarning("Invalid date pattern \"%s\": %s", qPrintable(pattern), u_errorName(status));
+        qCWarning(lcPlatform, "Invalid date pattern \"%s\": %s", qPrintable(pattern),
+                  u_errorName(status));
         return;
     }
     impl_->format = std::move(format);

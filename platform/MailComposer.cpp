@@ -1,4 +1,5 @@
 #include "MailComposer.h"
+#include "LogCategories.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -39,21 +40,21 @@ bool MailComposer::compose(const QString& subject, const QByteArray& attachment,
     QTemporaryDir dir(QDir::tempPath() + QLatin1Char('/') + DirectoryPrefix +
                       QStringLiteral("XXXXXX"));
     if (!dir.isValid()) {
-        qWarning("Couldn't create a directory for the mail attachment");
+        qCWarning(lcPlatform, "Couldn't create a directory for the mail attachment");
         return false;
     }
     dir.setAutoRemove(false);
     const QString path = dir.filePath(attachmentFileName);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(attachment) != attachment.size()) {
-        qWarning("Couldn't write the mail attachment %s", qPrintable(path));
+        qCWarning(lcPlatform, "Couldn't write the mail attachment %s", qPrintable(path));
         return false;
     }
     file.close();
     if (!QProcess::startDetached(
             QStandardPaths::findExecutable(Program),
             {QStringLiteral("--subject"), subject, QStringLiteral("--attach"), path})) {
-        qWarning("Couldn't start %s", qPrintable(Program));
+        qCWarning(lcPlatform, "Couldn't start %s", qPrintable(Program));
         return false;
     }
     return true;

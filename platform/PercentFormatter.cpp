@@ -1,4 +1,5 @@
 #include "PercentFormatter.h"
+#include "LogCategories.h"
 
 #include <unicode/numfmt.h>
 #include <unicode/unistr.h>
@@ -12,7 +13,7 @@ PercentFormatter::PercentFormatter() : impl_(std::make_unique<Impl>()) {
     impl_->format.reset(
         icu::NumberFormat::createPercentInstance(icu::Locale::getDefault(), status));
     if (U_FAILURE(status)) {
-        qWarning("No percent format for the current locale: %s", u_errorName(status));
+        qCWarning(lcPlatform, "No percent format for the current locale: %s", u_errorName(status));
         impl_->format.reset();
     }
 }

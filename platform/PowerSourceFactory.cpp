@@ -1,4 +1,5 @@
 #include "PowerSourceFactory.h"
+#include "LogCategories.h"
 
 #include "SimulatedPowerSource.h"
 #include "SysfsPowerSource.h"
@@ -19,12 +20,13 @@ std::unique_ptr<PowerSource> PowerSourceFactory::createFromEnvironment() {
     auto sysfs = std::make_unique<SysfsPowerSource>(supplyDir);
     if (choice == QLatin1String("sysfs")) {
         if (!sysfs->batteryDirectory())
-            qWarning("No battery found in %s; battery readings are unavailable",
-                     qPrintable(supplyDir));
+            qCWarning(lcPlatform, "No battery found in %s; battery readings are unavailable",
+                      qPrintable(supplyDir));
         return sysfs;
     }
     if (choice != QLatin1String("auto"))
-        qWarning("Unknown AMPELIO_POWER_SOURCE \"%s\"; choosing automatically", qPrintable(choice));
+        qCWarning(lcPlatform, "Unknown AMPELIO_POWER_SOURCE \"%s\"; choosing automatically",
+                  qPrintable(choice));
     if (sysfs->batteryDirectory())
         return sysfs;
     return std::make_unique<SimulatedPowerSource>(speed);

@@ -1,4 +1,5 @@
 #include "SysfsPowerSource.h"
+#include "LogCategories.h"
 
 #include <QDir>
 #include <QFile>
@@ -221,8 +222,8 @@ std::optional<double> SysfsPowerSource::readNumber(const QString& dir, const cha
     std::lock_guard lock(warnedMutex_);
     if (!warnedFiles_.contains(path)) {
         warnedFiles_.insert(path);
-        qWarning("Ignoring %s battery value in %s: \"%s\"", ok ? "impossible" : "non-numeric",
-                 qPrintable(path), qPrintable(text->left(40)));
+        qCWarning(lcPlatform, "Ignoring %s battery value in %s: \"%s\"",
+                  ok ? "impossible" : "non-numeric", qPrintable(path), qPrintable(text->left(40)));
     }
     return std::nullopt;
 }

@@ -1,4 +1,5 @@
 #include "TerminationSignals.h"
+#include "LogCategories.h"
 
 #include <QSocketNotifier>
 
@@ -23,7 +24,8 @@ bool TerminationSignals::install() {
     if (signalPipe[0] >= 0)
         return true;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, signalPipe) != 0) {
-        qWarning("Couldn't set up signal handling; SIGINT and SIGTERM end the process at once");
+        qCWarning(lcPlatform,
+                  "Couldn't set up signal handling; SIGINT and SIGTERM end the process at once");
         return false;
     }
     struct sigaction action {};

@@ -1,4 +1,5 @@
 #include "UserDefaults.h"
+#include "LogCategories.h"
 
 #include "Paths.h"
 
@@ -49,7 +50,8 @@ void UserDefaults::removeObject(const QString& key) {
 bool UserDefaults::synchronize() {
     settings_->sync();
     if (settings_->status() != QSettings::NoError) {
-        qWarning("Couldn't write user defaults to %s", qPrintable(settings_->fileName()));
+        qCWarning(lcPlatform, "Couldn't write user defaults to %s",
+                  qPrintable(settings_->fileName()));
         return false;
     }
     // QSettings creates the file as the umask says; the settings are the user's alone.

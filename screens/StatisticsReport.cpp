@@ -1,4 +1,5 @@
 #include "StatisticsReport.h"
+#include "LogCategories.h"
 
 #include "BatteryLogHandler.h"
 #include "DateIntervalFormatter.h"
@@ -60,8 +61,8 @@ void StatisticsReport::updateData() {
     QElapsedTimer timer;
     timer.start();
     updatePeriods();
-    qInfo("Took %f seconds to update statistics data",
-          static_cast<double>(timer.nsecsElapsed()) / 1e9);
+    qCInfo(lcScreens, "Took %f seconds to update statistics data",
+           static_cast<double>(timer.nsecsElapsed()) / 1e9);
     rebuildHardware();
 }
 

@@ -1,4 +1,5 @@
 #include "UIDeviceHardware.h"
+#include "LogCategories.h"
 
 #include "PowerSource.h"
 
@@ -118,7 +119,7 @@ std::optional<QString> UIDeviceHardware::macaddress() const {
     const QString netDir = QStringLiteral("/sys/class/net");
     const QString name = primaryInterface(netDir);
     if (name.isEmpty()) {
-        qInfo("Error: if_nametoindex error");
+        qCInfo(lcScreens, "Error: if_nametoindex error");
         return std::nullopt;
     }
     QString address = readTrimmed(netDir + '/' + name + QStringLiteral("/address"));

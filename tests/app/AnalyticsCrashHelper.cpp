@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 int main(int argc, char* argv[]) {
+    qSetMessagePattern(QStringLiteral("%{message}"));
     QCoreApplication app(argc, argv);
     AnalyticsHooks::installUncaughtExceptionHandler();
     AnalyticsHooks::startSession(UserDefaults::standard());

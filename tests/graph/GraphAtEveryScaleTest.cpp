@@ -70,7 +70,7 @@ TEST_F(GraphAtEveryScaleTest, AZoomedOutYearShowsEveryCycle) {
     year.save(*handler);
     foldZoom(1.0f / 32);
     ASSERT_FLOAT_EQ(graph().zoomScale(), 1.0f / 32);
-    const QRectF clip(1536, 0, 256, 411);
+    const QRectF clip(1536, 0, GraphView::tileWidth, GraphView::tileHeight);
     const QImage tile = renderTile(graph(), clip);
     int columnsChecked = 0;
     for (int x = 0; x < tile.width(); ++x) {

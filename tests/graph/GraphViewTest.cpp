@@ -10,6 +10,11 @@
 #include <gtest/gtest.h>
 
 namespace {
+// The tile of the graph whose left edge is at x.
+QRectF tileAt(qreal x) {
+    return QRectF(x, 0, GraphView::tileWidth, GraphView::tileHeight);
+}
+
 constexpr double kNow = 1.8e9;
 
 class GraphViewTest : public ::testing::Test {
@@ -98,7 +103,7 @@ TEST_F(GraphViewTest, SizeThatFitsScalesTheDefaultWidthOnly) {
 
 TEST_F(GraphViewTest, EmptyWindowLogsAndLeavesTheTileEmpty) {
     LogCapture log;
-    const QImage tile = renderTile(QRectF(2944, 0, 256, 411));
+    const QImage tile = renderTile(tileAt(2944));
     ASSERT_TRUE(log.lines().contains(QStringLiteral("No record in dataSource\n\n")));
     for (int y = 0; y < tile.height(); ++y)
         for (int x = 0; x < tile.width(); ++x)
@@ -106,16 +111,16 @@ TEST_F(GraphViewTest, EmptyWindowLogsAndLeavesTheTileEmpty) {
 }
 
 TEST_F(GraphViewTest, TileAsksForItsOwnWindowPlusTwelvePointsEachSide) {
-    renderTile(QRectF(2816, 0, 256, 411));
+    renderTile(tileAt(2816));
     const auto windows = source.windows();
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_FLOAT_EQ(windows[0].first, view.pixelsToOriginSecs(2816 - 12));
-    EXPECT_FLOAT_EQ(windows[0].second, view.pixelsToOriginSecs(2816 + 256 + 12));
+    EXPECT_FLOAT_EQ(windows[0].second, view.pixelsToOriginSecs(2816 + GraphView::tileWidth + 12));
 }
 
 TEST_F(GraphViewTest, SingleObjectDrawsOnlyItsDot) {
     source.add(kNow - 27000, 0.5f); // x = 2980, y = 199.5
-    const QImage tile = renderTile(QRectF(2944, 0, 256, 411));
+    const QImage tile = renderTile(tileAt(2944));
     EXPECT_GT(alphaAt(tile, 36, 199), 128); // the centre, inside the stroked ring
     EXPECT_GT(alphaAt(tile, 36 + 4, 199), 128);
     EXPECT_EQ(alphaAt(tile, 36 + 8, 199), 0); // ring radius 3 plus half of width 5
@@ -126,7 +131,7 @@ TEST_F(GraphViewTest, SingleObjectDrawsOnlyItsDot) {
 TEST_F(GraphViewTest, LineIsStrokedFiveWideWhateverTheLineSize) {
     source.add(kNow - 54000, 0.5f); // x = 2880
     source.add(kNow - 27000, 0.5f); // x = 2980
-    const QImage tile = renderTile(QRectF(2816, 0, 256, 411));
+    const QImage tile = renderTile(tileAt(2816));
     const QList<int> rows = paintedRows(tile, 2930 - 2816, 150, 250);
     ASSERT_FALSE(rows.isEmpty());
     EXPECT_EQ(rows.size(), 5) << rows.first() << ".." << rows.last();
@@ -136,7 +141,7 @@ TEST_F(GraphViewTest, LineIsStrokedFiveWideWhateverTheLineSize) {
 TEST_F(GraphViewTest, BarStyleDrawsVerticalBarsFromTheZeroLine) {
     source.type = 1;
     source.add(kNow - 27000, 0.5f); // x = 2980
-    const QImage tile = renderTile(QRectF(2944, 0, 256, 411));
+    const QImage tile = renderTile(tileAt(2944));
     const QList<int> rows = paintedRows(tile, 36, 150, 390);
     ASSERT_FALSE(rows.isEmpty());
     EXPECT_EQ(rows.first(), 199); // half of it: the bar ends at 199.5
@@ -153,7 +158,7 @@ TEST_F(GraphViewTest, BadgesAreCentredOnTheirPointsAndOnlyWhereTheStateChanges) 
     source.add(kNow - 40500, 0.5f, 1);           // same state: no badge, x = 2930
     source.add(kNow - 27000, 0.25f, 2);          // x = 2980, y = 289.25
     source.add(kNow - 13500, 0.25f, QVariant()); // no value: no image, x = 3030
-    const QImage tile = renderTile(QRectF(2816, 0, 256, 411));
+    const QImage tile = renderTile(tileAt(2816));
     auto isRed = [&](int x, int y) { return tile.pixelColor(x - 2816, y) == QColor(Qt::red); };
     auto isBlue = [&](int x, int y) { return tile.pixelColor(x - 2816, y) == QColor(Qt::blue); };
     // 29 points from x - 14.5 to x + 14.5.
@@ -166,7 +171,7 @@ TEST_F(GraphViewTest, BadgesAreCentredOnTheirPointsAndOnlyWhereTheStateChanges) 
 
 TEST_F(GraphViewTest, HourTicksAtZoomOneWithLongerOnesEverySixHours) {
     source.add(kNow - 54000, 0.5f);
-    const QImage tile = renderTile(QRectF(2944, 0, 256, 411));
+    const QImage tile = renderTile(tileAt(2944));
     // Now (x 3080) is a multiple of 6 hours: from 409 up to 402. An hour earlier: up to 404.
     EXPECT_EQ(paintedRows(tile, 3080 - 2944, 395, 410),
               (QList<int>{402, 403, 404, 405, 406, 407, 408}));
@@ -184,7 +189,7 @@ TEST_F(GraphViewTest, DayTicksAtHalfZoomSitAtWholeDaysInEveryTile) {
     source.add(kNow - 8640000, 0.5f);
     // Two tiles whose left edges fall at different hours of the day.
     for (const qreal left : {2944.0, 2816.0 - 100}) {
-        const QImage tile = renderTile(QRectF(left, 0, 256, 411));
+        const QImage tile = renderTile(tileAt(left));
         for (int day = 0; day <= 7; ++day) {
             const int x = static_cast<int>(3080 - day * 32) - static_cast<int>(left);
             if (x < 1 || x >= 255)
@@ -227,7 +232,7 @@ TEST_F(GraphViewTest, SharpTurnsOfAReversedLineAreBevelledNotSpiked) {
     source.add(kNow - 27000, 0.5f);   // x = 220
     source.add(kNow - 13500, 0.501f); // x = 170: the line comes in from the right, the dot's
                                       // link leaves to the right again
-    const QImage tile = renderTile(QRectF(0, 0, 256, 411));
+    const QImage tile = renderTile(tileAt(0));
     EXPECT_GT(alphaAt(tile, 166, 199), 128); // the dot
     EXPECT_EQ(alphaAt(tile, 160, 199), 0);   // no mitre spike out of it
     EXPECT_EQ(alphaAt(tile, 150, 199), 0);
@@ -236,7 +241,7 @@ TEST_F(GraphViewTest, SharpTurnsOfAReversedLineAreBevelledNotSpiked) {
 TEST_F(GraphViewTest, GraphWithoutATimeScaleDrawsNothing) {
     source.range = 0;
     source.add(kNow - 27000, 0.5f);
-    const QImage tile = renderTile(QRectF(2944, 0, 256, 411));
+    const QImage tile = renderTile(tileAt(2944));
     EXPECT_TRUE(source.windows().empty());
     EXPECT_EQ(tile, [&] {
         QImage empty(tile.size(), tile.format());
@@ -249,7 +254,7 @@ TEST_F(GraphViewTest, AnUnknownLevelBreaksTheLineInsteadOfPlunging) {
     source.add(kNow - 27000, 0.5f);  // x 2980
     source.add(kNow - 21600, -1.0f); // x 3000: no level known
     source.add(kNow - 16200, 0.5f);  // x 3020
-    const QImage tile = renderTile(QRectF(2944, 0, 256, 411));
+    const QImage tile = renderTile(tileAt(2944));
     EXPECT_GT(alphaAt(tile, 36, 199), 128); // both known samples have their dots
     EXPECT_GT(alphaAt(tile, 76, 199), 128);
     EXPECT_EQ(alphaAt(tile, 46, 199), 0); // but no line runs through the gap

@@ -1,14 +1,18 @@
 #include "StatisticsTableViewController.h"
 #include "BatteryLogHandler.h"
 #include "Device.h"
+#include "EventCsvWriter.h"
 #include "HistoryViewController.h"
 #include "LogHandlerFixture.h"
 #include "ManagedObjectContext.h"
+#include "Paths.h"
+#include "ReadContext.h"
 #include "StatisticsReport.h"
 #include "TestSupport.h"
 #include "UIDeviceHardware.h"
 #include "UserDefaults.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -133,6 +137,18 @@ TEST_F(StatisticsTableViewControllerTest, MailsTheLogThroughXdgEmail) {
     EXPECT_EQ(lines[4], "Time,State,Level");
     EXPECT_EQ(lines[5], "\"12/8/25, 12:00 PM\",State: Running from Battery,0.50")
         << "Unicode spaces of the locale become plain ones";
+    // The attachment has the bytes of `ampelio --export-csv`, which writes the same records
+    // through the same writer from a read-only context on the store file.
+    QFile attachment(lines[3]);
+    ASSERT_TRUE(attachment.open(QIODevice::ReadOnly));
+    QBuffer exported;
+    exported.open(QIODevice::WriteOnly);
+    ReadContext log(Paths::storePath(home.dataDir()));
+    ASSERT_TRUE(EventCsvWriter::write(exported, &log));
+    const QByteArray mailed = attachment.readAll();
+    EXPECT_EQ(mailed, exported.data());
+    EXPECT_TRUE(std::all_of(mailed.cbegin(), mailed.cend(), [](char c) { return c > 0; }))
+        << "plain ASCII for an en_US log";
     QFile::remove(lines[3]);
     QDir().rmdir(QFileInfo(lines[3]).path());
 }

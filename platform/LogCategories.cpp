@@ -1,0 +1,8 @@
+#include "LogCategories.h"
+
+Q_LOGGING_CATEGORY(lcPlatform, "ampelio.platform")
+Q_LOGGING_CATEGORY(lcLog, "ampelio.log")
+Q_LOGGING_CATEGORY(lcGraph, "ampelio.graph")
+Q_LOGGING_CATEGORY(lcScreens, "ampelio.screens")
+Q_LOGGING_CATEGORY(lcApp, "ampelio.app")
+Q_LOGGING_CATEGORY(lcAnalytics, "ampelio.analytics")
