@@ -13,17 +13,10 @@
 #include <optional>
 
 namespace {
-std::optional<QByteArray> readAll(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.readAll();
-}
-
 // Leaves an unchanged file alone, so that nothing depending on it is rebuilt.
 bool write(const QString& path, const QString& content) {
     const QByteArray bytes = content.toUtf8();
-    if (readAll(path) == bytes)
+    if (QFile existing(path); existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes)
         return true;
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
@@ -34,12 +27,13 @@ bool write(const QString& path, const QString& content) {
 }
 
 int updateReadme(const QString& path, bool checkOnly) {
-    const std::optional<QByteArray> readme = readAll(path);
-    if (!readme) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "ampelio-cli-docs: couldn't read %s\n", qPrintable(path));
         return 1;
     }
-    const std::optional<QString> updated = ReadmeOptions::updated(QString::fromUtf8(*readme));
+    const QByteArray readme = file.readAll();
+    const std::optional<QString> updated = ReadmeOptions::updated(QString::fromUtf8(readme));
     if (!updated) {
         std::fprintf(stderr, "ampelio-cli-docs: %s lacks the marker lines %s and %s\n",
                      qPrintable(path), ReadmeOptions::Begin, ReadmeOptions::End);
@@ -47,7 +41,7 @@ int updateReadme(const QString& path, bool checkOnly) {
     }
     if (!checkOnly)
         return write(path, *updated) ? 0 : 1;
-    if (updated->toUtf8() == *readme)
+    if (updated->toUtf8() == readme)
         return 0;
     std::fprintf(stderr,
                  "ampelio-cli-docs: the option table in %s is out of date; run "

@@ -86,11 +86,11 @@ TEST(SysfsPowerSource, ChoosesTheFirstSystemBatteryAndSkipsPeripherals) {
     EXPECT_FLOAT_EQ(two.accurateBatteryLevel(), 0.8f);
 
     QTemporaryDir dir;
-    writeFile(dir.filePath("0-mouse/type"), "Battery\n");
-    writeFile(dir.filePath("0-mouse/scope"), "Device\n");
-    writeFile(dir.filePath("0-mouse/capacity"), "10\n");
-    writeFile(dir.filePath("BAT0/type"), "Battery\n");
-    writeFile(dir.filePath("BAT0/capacity"), "55\n");
+    writeFiles(dir.path(), {{"0-mouse/type", "Battery\n"},
+                            {"0-mouse/scope", "Device\n"},
+                            {"0-mouse/capacity", "10\n"},
+                            {"BAT0/type", "Battery\n"},
+                            {"BAT0/capacity", "55\n"}});
     SysfsPowerSource source(dir.path());
     EXPECT_FLOAT_EQ(source.level(), 0.55f);
 
@@ -132,21 +132,21 @@ TEST(SysfsPowerSource, LevelsAboveFullAreClampedUpTo120Percent) {
 
 TEST(SysfsPowerSource, TheChargerCurrentComesOnlyFromAnAdapterThatReportsIt) {
     QTemporaryDir dir;
-    writeFile(dir.filePath("BAT0/type"), "Battery\n");
-    writeFile(dir.filePath("BAT0/status"), "Charging\n");
-    writeFile(dir.filePath("BAT0/current_now"), "1200000\n");
-    writeFile(dir.filePath("BAT0/voltage_now"), "12000000\n");
-    writeFile(dir.filePath("AC/type"), "Mains\n");
-    writeFile(dir.filePath("AC/online"), "1\n");
+    writeFiles(dir.path(), {{"BAT0/type", "Battery\n"},
+                            {"BAT0/status", "Charging\n"},
+                            {"BAT0/current_now", "1200000\n"},
+                            {"BAT0/voltage_now", "12000000\n"},
+                            {"AC/type", "Mains\n"},
+                            {"AC/online", "1\n"}});
     SysfsPowerSource source(dir.path());
     EXPECT_FLOAT_EQ(source.batteryData(PowerSource::Amperage), -1.0f)
         << "the battery's own current is no stand-in for the charger's";
 
     // A USB-C adapter at 20 V, 1.5 A: 30 W, which is 2.5 A at the battery's 12 V.
-    writeFile(dir.filePath("ucsi/type"), "USB\n");
-    writeFile(dir.filePath("ucsi/online"), "0\n");
-    writeFile(dir.filePath("ucsi/current_now"), "1500000\n");
-    writeFile(dir.filePath("ucsi/voltage_now"), "20000000\n");
+    writeFiles(dir.path(), {{"ucsi/type", "USB\n"},
+                            {"ucsi/online", "0\n"},
+                            {"ucsi/current_now", "1500000\n"},
+                            {"ucsi/voltage_now", "20000000\n"}});
     EXPECT_FLOAT_EQ(source.batteryData(PowerSource::Amperage), -1.0f) << "an offline adapter";
     writeFile(dir.filePath("ucsi/online"), "1\n");
     EXPECT_FLOAT_EQ(source.batteryData(PowerSource::Amperage), 2500.0f);
@@ -184,13 +184,13 @@ TEST(SysfsPowerSource, AFifoInTheBatteryFolderIsSkippedWithoutBlocking) {
 
 TEST(SysfsPowerSource, ImpossibleValuesAreUnknown) {
     QTemporaryDir root;
-    writeFile(root.filePath("BAT0/type"), "Battery\n");
-    writeFile(root.filePath("BAT0/status"), "Charging\n");
-    writeFile(root.filePath("BAT0/capacity"), "255\n");
-    writeFile(root.filePath("BAT0/charge_now"), "-3000000\n");
-    writeFile(root.filePath("BAT0/charge_full"), "9223372036854775807\n");
-    writeFile(root.filePath("BAT0/charge_full_design"), "5000000\n");
-    writeFile(root.filePath("BAT0/temp"), "-99999\n");
+    writeFiles(root.path(), {{"BAT0/type", "Battery\n"},
+                             {"BAT0/status", "Charging\n"},
+                             {"BAT0/capacity", "255\n"},
+                             {"BAT0/charge_now", "-3000000\n"},
+                             {"BAT0/charge_full", "9223372036854775807\n"},
+                             {"BAT0/charge_full_design", "5000000\n"},
+                             {"BAT0/temp", "-99999\n"}});
     LogCapture log;
     SysfsPowerSource source(root.path());
     const auto table = source.properties();

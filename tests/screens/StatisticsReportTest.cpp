@@ -157,14 +157,14 @@ TEST_F(StatisticsReportTest, EachMissingReadingTakesItsRowsAndNoOthers) {
 
 TEST_F(StatisticsReportTest, ChargingShowsOnlyTheFiguresTheMachineReports) {
     QTemporaryDir supply;
-    writeFile(supply.filePath("BAT0/type"), "Battery\n");
-    writeFile(supply.filePath("BAT0/status"), "Charging\n");
-    writeFile(supply.filePath("BAT0/charge_full"), "4000000\n");
-    writeFile(supply.filePath("BAT0/charge_now"), "2000000\n");
-    writeFile(supply.filePath("BAT0/current_now"), "1200000\n");
-    writeFile(supply.filePath("BAT0/voltage_now"), "12000000\n");
-    writeFile(supply.filePath("AC/type"), "Mains\n");
-    writeFile(supply.filePath("AC/online"), "1\n");
+    writeFiles(supply.path(), {{"BAT0/type", "Battery\n"},
+                               {"BAT0/status", "Charging\n"},
+                               {"BAT0/charge_full", "4000000\n"},
+                               {"BAT0/charge_now", "2000000\n"},
+                               {"BAT0/current_now", "1200000\n"},
+                               {"BAT0/voltage_now", "12000000\n"},
+                               {"AC/type", "Mains\n"},
+                               {"AC/online", "1\n"}});
     SysfsPowerSource laptop(supply.path());
     const UIDeviceHardware laptopHardware(laptop, 320);
     StatisticsReport laptopReport(handler, laptopHardware);

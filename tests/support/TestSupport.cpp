@@ -83,6 +83,12 @@ void writeFile(const QString& path, const QByteArray& content) {
     f.write(content);
 }
 
+void writeFiles(const QString& root,
+                std::initializer_list<std::pair<const char*, const char*>> files) {
+    for (const auto& [path, content] : files)
+        writeFile(root + QLatin1Char('/') + QLatin1String(path), content);
+}
+
 void saveScreenshot(const QImage& image, const char* name) {
     const QString dir = qEnvironmentVariable("AMPELIO_SCREENSHOT_DIR");
     if (dir.isEmpty())

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <initializer_list>
+#include <utility>
+
 #include "Clock.h"
 
 #include <QStringList>
@@ -64,6 +67,9 @@ void saveScreenshot(const class QImage& image, const char* name);
 bool copyTree(const QString& source, const QString& dest);
 // Writes text into a file, creating its directory.
 void writeFile(const QString& path, const QByteArray& content);
+// Writes each file below `root`, e.g. a sysfs battery folder: {{"BAT0/type", "Battery\n"}, ...}.
+void writeFiles(const QString& root,
+                std::initializer_list<std::pair<const char*, const char*>> files);
 
 // A disk with only `bytes` left for any one file: RLIMIT_FSIZE makes every larger write fail
 // (EFBIG) the way a full disk does (ENOSPC), for root as well.
