@@ -4,6 +4,7 @@
 #include "Analytics.h"
 #include "AnalyticsHooks.h"
 #include "BatteryLogHandler.h"
+#include "DecorationsView.h"
 #include "GraphView.h"
 #include "HistoryViewController.h"
 #include "LogHandlerFixture.h"
@@ -83,6 +84,10 @@ TEST_F(WindowedApplicationTest, ANewSampleReachesTheGraphBeforeTheStatistics) {
     battery->platformLevel = 0.3f;
     handler.addEvent();
     EXPECT_EQ(journal, (QStringList{"graph redrawn", "statistics not yet", "statistics done"}));
+    DecorationsView* labels = app.delegate().graphViewcontroller()->decorationsView();
+    ASSERT_NE(labels, nullptr);
+    EXPECT_FALSE(QObject::disconnect(&handler, nullptr, labels, nullptr))
+        << "the time labels hear of a change through the graph, never before the statistics";
     app.lifecycle().terminate();
 }
 
