@@ -1,4 +1,5 @@
 #include "AnalyticsLog.h"
+
 #include "LogCategories.h"
 
 #include <QDateTime>

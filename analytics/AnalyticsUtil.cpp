@@ -1,10 +1,10 @@
 #include "AnalyticsUtil.h"
-#include "LogCategories.h"
 
 #include "AnalyticsGlobalVariableStorage.h"
 #include "AnalyticsLog.h"
 #include "AnalyticsPropertyList.h"
 #include "AtomicFile.h"
+#include "LogCategories.h"
 #include "Paths.h"
 #include "SystemInfo.h"
 

@@ -1,5 +1,4 @@
 #include "Ampelio_ProAppDelegate.h"
-#include "LogCategories.h"
 
 #include "AmpelioGraphController.h"
 #include "AnalyticsHooks.h"
@@ -8,6 +7,7 @@
 #include "Clock.h"
 #include "HistoryViewController.h"
 #include "KeepAliveService.h"
+#include "LogCategories.h"
 #include "StatisticsTableViewController.h"
 #include "UserDefaults.h"
 

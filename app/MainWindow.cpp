@@ -1,8 +1,8 @@
 #include "MainWindow.h"
-#include "LogCategories.h"
 
 #include "AmpelioResources.h"
 #include "ApplicationLifecycle.h"
+#include "LogCategories.h"
 #include "StatusStrip.h"
 #include "TabBar.h"
 

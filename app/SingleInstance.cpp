@@ -1,4 +1,5 @@
 #include "SingleInstance.h"
+
 #include "LogCategories.h"
 
 #include <QCryptographicHash>

@@ -1,4 +1,5 @@
 #include "GraphTileRenderer.h"
+
 #include "LogCategories.h"
 
 #include <QPainter>

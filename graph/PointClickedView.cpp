@@ -1,5 +1,4 @@
 #include "PointClickedView.h"
-#include "LogCategories.h"
 
 #include "BatteryLogHandler.h"
 #include "CustomCalloutView.h"
@@ -7,6 +6,7 @@
 #include "DateTimeFormatter.h"
 #include "Device.h"
 #include "GraphBubbleView.h"
+#include "LogCategories.h"
 #include "StatisticsHandler.h"
 #include "StatisticsRange.h"
 

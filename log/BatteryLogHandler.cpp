@@ -1,11 +1,11 @@
 #include "BatteryLogHandler.h"
-#include "LogCategories.h"
 
 #include "Alert.h"
 #include "Clock.h"
 #include "Device.h"
 #include "DropRule.h"
 #include "EventStore.h"
+#include "LogCategories.h"
 #include "ManagedObjectContext.h"
 #include "Paths.h"
 #include "StatisticsFile.h"
@@ -82,7 +82,7 @@ void BatteryLogHandler::cleanUp() {
         saveSample(*context_);
     if (unsavedSamples_ > 0)
         qCWarning(lcLog, "%d samples could not be saved to %s", unsavedSamples_,
-                  qPrintable(documentsDirectory_ + QStringLiteral("/Locations.sqlite")));
+                  qPrintable(Paths::storePath(documentsDirectory_)));
 }
 
 void BatteryLogHandler::saveSample(ManagedObjectContext& context) {

@@ -1,6 +1,6 @@
 #include "SqliteDatabase.h"
-#include "LogCategories.h"
 
+#include "LogCategories.h"
 #include "StoreLayout.h"
 
 #include <QFile>

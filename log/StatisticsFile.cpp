@@ -1,7 +1,7 @@
 #include "StatisticsFile.h"
-#include "LogCategories.h"
 
 #include "AtomicFile.h"
+#include "LogCategories.h"
 #include "PropertyListGuard.h"
 #include "StatisticsRange.h"
 

@@ -1,4 +1,5 @@
 #include "AtomicFile.h"
+
 #include "LogCategories.h"
 
 #include <QFile>

@@ -1,4 +1,5 @@
 #include "DateTimeFormatter.h"
+
 #include "LogCategories.h"
 
 #include <unicode/datefmt.h>

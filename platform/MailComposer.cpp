@@ -1,4 +1,5 @@
 #include "MailComposer.h"
+
 #include "LogCategories.h"
 
 #include <QDateTime>

@@ -1,4 +1,5 @@
 #include "PercentFormatter.h"
+
 #include "LogCategories.h"
 
 #include <unicode/numfmt.h>

@@ -1,6 +1,6 @@
 #include "PowerSourceFactory.h"
-#include "LogCategories.h"
 
+#include "LogCategories.h"
 #include "SimulatedPowerSource.h"
 #include "SysfsPowerSource.h"
 

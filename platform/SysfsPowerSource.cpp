@@ -1,4 +1,5 @@
 #include "SysfsPowerSource.h"
+
 #include "LogCategories.h"
 
 #include <QDir>

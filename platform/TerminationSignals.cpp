@@ -1,4 +1,5 @@
 #include "TerminationSignals.h"
+
 #include "LogCategories.h"
 
 #include <QSocketNotifier>

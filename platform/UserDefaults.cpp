@@ -1,6 +1,6 @@
 #include "UserDefaults.h"
-#include "LogCategories.h"
 
+#include "LogCategories.h"
 #include "Paths.h"
 
 #include <QFile>

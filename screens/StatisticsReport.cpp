@@ -1,8 +1,8 @@
 #include "StatisticsReport.h"
-#include "LogCategories.h"
 
 #include "BatteryLogHandler.h"
 #include "DateIntervalFormatter.h"
+#include "LogCategories.h"
 #include "PowerSource.h"
 #include "StatisticsHandler.h"
 #include "StatisticsRange.h"

@@ -1,6 +1,6 @@
 #include "UIDeviceHardware.h"
-#include "LogCategories.h"
 
+#include "LogCategories.h"
 #include "PowerSource.h"
 
 #include <QDir>
