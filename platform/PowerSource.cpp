@@ -1,5 +1,7 @@
 #include "PowerSource.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 namespace {
@@ -41,4 +43,11 @@ float PowerSource::accurateBatteryLevel() const {
     if (level > MaxPlausibleOvercharge)
         return -1.0f;
     return std::min(level, 1.0f);
+}
+
+QString BatteryIdentity::key() const {
+    const QString last = !serial.isEmpty() || designCapacity < 0
+                             ? serial
+                             : QString::number(designCapacity, 'f', 0);
+    return QStringList{manufacturer, model, last}.join(QLatin1Char('/'));
 }

@@ -13,6 +13,19 @@ enum BatteryState : int {
     BatteryStateFull = 3,
 };
 
+// What a battery is, as its firmware names it; a field the battery does not report is empty
+// (designCapacity, in mAh, is -1). Two readings with the same key come from the same cell.
+struct BatteryIdentity {
+    QString manufacturer;
+    QString model;
+    QString serial;
+    double designCapacity = -1.0;
+
+    bool isEmpty() const { return manufacturer.isEmpty() && model.isEmpty() && serial.isEmpty(); }
+    // manufacturer/model/serial, with the design capacity standing in for a missing serial.
+    QString key() const;
+};
+
 // A battery's property table (mAh, mV, mA, 1/100 degC) and the platform's coarse readings.
 // Implementations read the battery afresh on every call and may be called from any thread.
 class PowerSource {
@@ -40,6 +53,11 @@ public:
     virtual BatteryState state() const = 0;
     // The battery's nominal (design) voltage in volts, when it reports one.
     virtual std::optional<double> designVoltage() const { return std::nullopt; }
+    virtual BatteryIdentity identity() const { return {}; }
+    // True while the battery is neither charging nor draining although not full: a charge limit
+    // holds it (the kernel's "Not charging"). state() reports BatteryStateFull then, as stored
+    // logs expect; this tells the two apart.
+    virtual bool isNotCharging() const { return false; }
 
     // The named property as a single-precision number, -1.0 when the battery does not report it.
     float batteryData(const QString& key) const;

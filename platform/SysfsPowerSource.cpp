@@ -161,6 +161,26 @@ std::optional<double> SysfsPowerSource::designVoltage() const {
     return *uV / 1e6;
 }
 
+BatteryIdentity SysfsPowerSource::identity() const {
+    BatteryIdentity id;
+    const auto dir = batteryDirectory();
+    if (!dir)
+        return id;
+    id.manufacturer = readText(*dir, "manufacturer").value_or(QString());
+    id.model = readText(*dir, "model_name").value_or(QString());
+    id.serial = readText(*dir, "serial_number").value_or(QString());
+    if (const auto uAh = readNumber(*dir, "charge_full_design"))
+        id.designCapacity = *uAh / 1000.0;
+    else if (const auto uWh = readNumber(*dir, "energy_full_design"))
+        id.designCapacity = *uWh / 1000.0; // mWh: an identity, not a figure to compare with mAh
+    return id;
+}
+
+bool SysfsPowerSource::isNotCharging() const {
+    const auto dir = batteryDirectory();
+    return dir && readText(*dir, "status").value_or(QString()) == QLatin1String("Not charging");
+}
+
 BatteryState SysfsPowerSource::stateFromStatus(const QString& status) {
     if (status == QLatin1String("Discharging"))
         return BatteryStateUnplugged;

@@ -23,6 +23,8 @@ public:
     float level() const override;
     BatteryState state() const override;
     std::optional<double> designVoltage() const override;
+    BatteryIdentity identity() const override;
+    bool isNotCharging() const override;
 
     static BatteryState stateFromStatus(const QString& status);
 

@@ -167,6 +167,24 @@ TEST(SysfsPowerSource, StatusTexts) {
     EXPECT_EQ(SysfsPowerSource::stateFromStatus(""), BatteryStateUnknown);
 }
 
+TEST(SysfsPowerSource, IdentityAndAChargeLimitHoldingTheLevel) {
+    QTemporaryDir root;
+    writeFile(root.filePath("BAT0/type"), "Battery\n");
+    writeFile(root.filePath("BAT0/status"), "Not charging\n");
+    writeFile(root.filePath("BAT0/manufacturer"), "SMP\n");
+    writeFile(root.filePath("BAT0/model_name"), "5B10W13930\n");
+    writeFile(root.filePath("BAT0/charge_full_design"), "5800000\n");
+    SysfsPowerSource source(root.path());
+    EXPECT_EQ(source.state(), BatteryStateFull) << "stored logs know a held charge as Full";
+    EXPECT_TRUE(source.isNotCharging());
+    // Without a serial the design capacity tells two cells of one model apart.
+    EXPECT_EQ(source.identity().key(), QStringLiteral("SMP/5B10W13930/5800"));
+    writeFile(root.filePath("BAT0/serial_number"), "  4711 \n");
+    EXPECT_EQ(source.identity().key(), QStringLiteral("SMP/5B10W13930/4711"));
+    writeFile(root.filePath("BAT0/status"), "Full\n");
+    EXPECT_FALSE(source.isNotCharging());
+}
+
 TEST(SysfsPowerSource, AFifoInTheBatteryFolderIsSkippedWithoutBlocking) {
     QTemporaryDir root;
     writeFile(root.filePath("BAT0/type"), "Battery\n");
