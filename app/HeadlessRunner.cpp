@@ -11,6 +11,10 @@ HeadlessRunner::HeadlessRunner(Ampelio_ProAppDelegate& delegate, QObject* parent
     connect(&signals_, &TerminationSignals::terminationRequested, this, &HeadlessRunner::terminate);
 }
 
+HeadlessRunner::~HeadlessRunner() {
+    Analytics::shutdown();
+}
+
 int HeadlessRunner::run() {
     Analytics::setHeadless(true);
     delegate_.attach(lifecycle_);

@@ -13,6 +13,8 @@ class HeadlessRunner : public QObject {
     Q_OBJECT
 public:
     explicit HeadlessRunner(Ampelio_ProAppDelegate& delegate, QObject* parent = nullptr);
+    // Stops analytics: its thread must not outlive the objects it reads.
+    ~HeadlessRunner() override;
 
     // Drives the lifecycle and the event loop; returns the process exit status.
     int run();

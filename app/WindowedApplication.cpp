@@ -2,6 +2,7 @@
 
 #include "AmpelioGraphController.h"
 #include "Ampelio_ProAppDelegate.h"
+#include "Analytics.h"
 #include "Device.h"
 #include "GraphScreen.h"
 #include "HistoryViewController.h"
@@ -35,7 +36,11 @@ WindowedApplication::WindowedApplication(Device& device, const QString& document
                      &ApplicationLifecycle::terminate);
 }
 
-WindowedApplication::~WindowedApplication() = default;
+// Analytics works on a thread of its own that reads the process's statics; it is stopped here so
+// that it never runs into the exit handlers that destroy them.
+WindowedApplication::~WindowedApplication() {
+    Analytics::shutdown();
+}
 
 // The screens are built in tab order, so the log tells the graph of a change before the
 // statistics; the statistics screen exports through the history screen.
