@@ -43,7 +43,7 @@ double AnalyticsDeviceFacts::screenHeight() const {
     return 480.0;
 }
 
-std::optional<MemoryStatistics> AnalyticsDeviceFacts::memory() const {
+std::optional<SystemInfo::MemoryStatistics> AnalyticsDeviceFacts::memory() const {
     return SystemInfo::memoryStatistics();
 }
 
@@ -55,7 +55,8 @@ std::optional<qint64> AnalyticsDeviceFacts::lastBootTime() const {
     return SystemInfo::bootTime();
 }
 
-std::optional<DiskSpace> AnalyticsDeviceFacts::disk(const QString& path, int* error) const {
+std::optional<SystemInfo::DiskSpace> AnalyticsDeviceFacts::disk(const QString& path,
+                                                                int* error) const {
     return SystemInfo::diskSpace(path, error);
 }
 

@@ -25,10 +25,10 @@ public:
     virtual double screenWidth() const;
     virtual double screenHeight() const;
 
-    virtual std::optional<MemoryStatistics> memory() const;
+    virtual std::optional<SystemInfo::MemoryStatistics> memory() const;
     virtual float total_cpu_usage() const;
     virtual std::optional<qint64> lastBootTime() const;
-    virtual std::optional<DiskSpace> disk(const QString& path, int* error) const;
+    virtual std::optional<SystemInfo::DiskSpace> disk(const QString& path, int* error) const;
     // The level in percent: the fraction 0 to 1, or -1 when unknown, times 100.
     virtual float getBatteryLevel() const;
     virtual BatteryState getBatteryState() const;

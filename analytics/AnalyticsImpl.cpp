@@ -93,17 +93,18 @@ void AnalyticsImpl::endTimedEvent(const QString& name, const QVariantMap& parame
     async([=](AnalyticsSession& s) { s.endTimedEvent(name, parameters); });
 }
 
+template <typename Cause>
 void AnalyticsImpl::recordError(const QString& errorId, const QString& message,
-                                const std::optional<AnalyticsException>& exception,
-                                const QByteArray& liveReport) {
-    async([=](AnalyticsSession& s) { s.recordError(errorId, message, exception, liveReport); });
+                                const std::optional<Cause>& cause, const QByteArray& liveReport) {
+    async([=](AnalyticsSession& s) { s.recordError(errorId, message, cause, liveReport); });
 }
 
-void AnalyticsImpl::recordError(const QString& errorId, const QString& message,
-                                const std::optional<AnalyticsErrorObject>& error,
-                                const QByteArray& liveReport) {
-    async([=](AnalyticsSession& s) { s.recordError(errorId, message, error, liveReport); });
-}
+template void AnalyticsImpl::recordError(const QString&, const QString&,
+                                         const std::optional<AnalyticsException>&,
+                                         const QByteArray&);
+template void AnalyticsImpl::recordError(const QString&, const QString&,
+                                         const std::optional<AnalyticsErrorObject>&,
+                                         const QByteArray&);
 
 void AnalyticsImpl::pauseSession() {
     async([](AnalyticsSession& s) { s.pauseSession(); });

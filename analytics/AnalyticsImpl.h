@@ -28,12 +28,10 @@ public:
     void setupForApiKey(const QString& apiKey);
     void recordEvent(const QString& name, const QVariantMap& parameters, bool timed);
     void endTimedEvent(const QString& name, const QVariantMap& parameters);
+    // Cause is AnalyticsException or AnalyticsErrorObject; the session records either.
+    template <typename Cause>
     void recordError(const QString& errorId, const QString& message,
-                     const std::optional<AnalyticsException>& exception,
-                     const QByteArray& liveReport);
-    void recordError(const QString& errorId, const QString& message,
-                     const std::optional<AnalyticsErrorObject>& error,
-                     const QByteArray& liveReport);
+                     const std::optional<Cause>& cause, const QByteArray& liveReport);
     void pauseSession();
     void markSessionAsResuming();
     void resumeSession();

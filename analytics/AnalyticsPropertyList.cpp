@@ -1,14 +1,10 @@
 #include "AnalyticsPropertyList.h"
 
-#include <plist/plist.h>
+#include "PlistNode.h"
 
 #include <memory>
 
 namespace {
-struct PlistDeleter {
-    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
-};
-using PlistHolder = std::unique_ptr<void, PlistDeleter>;
 
 plist_t toNode(const QVariant& value);
 
@@ -92,56 +88,20 @@ QVariant arrayFromNode(plist_t node) {
     return list;
 }
 
-// Read by pointer and length: the copying accessor asserts (aborting the process) when a
-// stored string holds a NUL or its length disagrees with its text.
-QVariant stringFromNode(plist_t node) {
-    uint64_t length = 0;
-    const char* text = plist_get_string_ptr(node, &length);
-    return text ? QString::fromUtf8(text, static_cast<qsizetype>(length)) : QString();
-}
-
-QVariant dataFromNode(plist_t node) {
-    char* bytes = nullptr;
-    uint64_t length = 0;
-    plist_get_data_val(node, &bytes, &length);
-    const QByteArray value(bytes, static_cast<qsizetype>(length));
-    free(bytes);
-    return value;
-}
-
 QVariant fromNode(plist_t node) {
     switch (plist_get_node_type(node)) {
     case PLIST_DICT:
         return dictFromNode(node);
     case PLIST_ARRAY:
         return arrayFromNode(node);
-    case PLIST_STRING:
-        return stringFromNode(node);
-    case PLIST_DATA:
-        return dataFromNode(node);
-    case PLIST_BOOLEAN: {
-        uint8_t value = 0;
-        plist_get_bool_val(node, &value);
-        return value != 0;
-    }
-    case PLIST_UINT: {
-        uint64_t value = 0;
-        plist_get_uint_val(node, &value);
-        return static_cast<qint64>(value);
-    }
-    case PLIST_REAL: {
-        double value = 0;
-        plist_get_real_val(node, &value);
-        return value;
-    }
     default:
-        return {};
+        return plistLeafValue(node);
     }
 }
 } // namespace
 
 QByteArray AnalyticsPropertyList::toBinary(const QVariant& value) {
-    const PlistHolder root(toNode(value));
+    const PlistPtr root(toNode(value));
     char* bytes = nullptr;
     uint32_t length = 0;
     plist_to_bin(static_cast<plist_t>(root.get()), &bytes, &length);
@@ -158,6 +118,6 @@ std::optional<QVariant> AnalyticsPropertyList::fromBytes(const QByteArray& bytes
     plist_from_memory(bytes.constData(), static_cast<uint32_t>(bytes.size()), &node);
     if (!node)
         return std::nullopt;
-    const PlistHolder root(node);
+    const PlistPtr root(node);
     return fromNode(node);
 }

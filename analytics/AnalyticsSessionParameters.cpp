@@ -10,14 +10,14 @@ QString unsignedText(quint64 value) {
 }
 
 // A failed reading counts as no memory at all rather than as a guess.
-MemoryStatistics memory(const AnalyticsDeviceFacts& facts) {
+SystemInfo::MemoryStatistics memory(const AnalyticsDeviceFacts& facts) {
     const auto stats = facts.memory();
     if (!stats)
         ANALYTICS_LOG(AtLeast2, "Failed to fetch vm statistics");
-    return stats.value_or(MemoryStatistics());
+    return stats.value_or(SystemInfo::MemoryStatistics());
 }
 
-DiskSpace disk(const AnalyticsDeviceFacts& facts) {
+SystemInfo::DiskSpace disk(const AnalyticsDeviceFacts& facts) {
     int error = 0;
     const auto space = facts.disk(Paths::documentsDirectory(), &error);
     if (!space) {
@@ -44,7 +44,7 @@ void AnalyticsSessionParameters::collect(int phase, QMap<QString, QString>& para
     const AnalyticsDeviceFacts& facts = AnalyticsDeviceFacts::current();
     const QString suffix = phase == Start ? QStringLiteral(".start") : QStringLiteral(".end");
 
-    const MemoryStatistics mem = memory(facts);
+    const SystemInfo::MemoryStatistics mem = memory(facts);
     // Summed in 64 bits: each value alone may pass 4 GiB on this platform.
     parameters.insert(QStringLiteral("memory.total"),
                       unsignedText(mem.free + mem.active + mem.inactive + mem.wired));
@@ -56,7 +56,7 @@ void AnalyticsSessionParameters::collect(int phase, QMap<QString, QString>& para
     parameters.insert(QStringLiteral("boot.time"),
                       QString::asprintf("%ld", static_cast<long>(bootTime(facts))));
 
-    const DiskSpace space = disk(facts);
+    const SystemInfo::DiskSpace space = disk(facts);
     parameters.insert(QStringLiteral("disk.size.total"), unsignedText(space.total));
     parameters.insert(QStringLiteral("disk.size.used"),
                       unsignedText(space.total >= space.free ? space.total - space.free : 0));

@@ -9,7 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <plist/plist.h>
+#include "PlistNode.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,11 +22,6 @@ constexpr int FormatUnknown = 0;
 constexpr int FormatXml = 100;
 constexpr int FormatBinary = 200;
 
-struct PlistDeleter {
-    void operator()(plist_t node) const { plist_free(node); }
-};
-using PlistPtr = std::unique_ptr<std::remove_pointer_t<plist_t>, PlistDeleter>;
-
 // Five numbers in one flat dictionary; anything far bigger is not a statistics file.
 constexpr PropertyListGuard::Limits Limits{64 * 1024, 4, 1000};
 
@@ -36,20 +31,10 @@ float realForKey(plist_t dict, const char* key) {
     plist_t node = plist_dict_get_item(dict, key);
     if (!node)
         return 0.0f;
-    switch (plist_get_node_type(node)) {
-    case PLIST_REAL: {
-        double value = 0;
-        plist_get_real_val(node, &value);
-        return static_cast<float>(value);
-    }
-    case PLIST_UINT: {
-        uint64_t value = 0;
-        plist_get_uint_val(node, &value);
-        return static_cast<float>(static_cast<int64_t>(value));
-    }
-    default:
-        return std::numeric_limits<float>::quiet_NaN();
-    }
+    const QVariant value = plistLeafValue(node);
+    const bool number =
+        value.typeId() == QMetaType::Double || value.typeId() == QMetaType::LongLong;
+    return number ? value.toFloat() : std::numeric_limits<float>::quiet_NaN();
 }
 
 void logReadFailure(const QString& description, int format) {

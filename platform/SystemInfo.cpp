@@ -102,12 +102,13 @@ QString SystemInfo::kernelRelease() {
     return ::uname(&names) == 0 ? QString::fromUtf8(names.release) : QString();
 }
 
-std::optional<MemoryStatistics> SystemInfo::memoryStatistics(const QString& meminfoPath) {
+std::optional<SystemInfo::MemoryStatistics>
+SystemInfo::memoryStatistics(const QString& meminfoPath) {
     const auto text = readAll(meminfoPath);
     return text ? parseMeminfo(*text) : std::nullopt;
 }
 
-std::optional<MemoryStatistics> SystemInfo::parseMeminfo(const QByteArray& text) {
+std::optional<SystemInfo::MemoryStatistics> SystemInfo::parseMeminfo(const QByteArray& text) {
     const QList<QByteArray> lines = text.split('\n');
     const auto free = meminfoValue(lines, "MemFree");
     const auto active = meminfoValue(lines, "Active");
@@ -156,7 +157,7 @@ std::optional<qint64> SystemInfo::bootTime(const QString& statPath) {
     return std::nullopt;
 }
 
-std::optional<DiskSpace> SystemInfo::diskSpace(const QString& path, int* error) {
+std::optional<SystemInfo::DiskSpace> SystemInfo::diskSpace(const QString& path, int* error) {
     struct statvfs fs {};
     if (::statvfs(QFile::encodeName(path).constData(), &fs) != 0) {
         if (error)

@@ -4,25 +4,25 @@
 
 #include <optional>
 
-// Memory in bytes, split the way the phone platform's virtual-memory statistics are.
-struct MemoryStatistics {
-    quint64 free = 0;
-    quint64 active = 0;
-    quint64 inactive = 0;
-    // Memory the kernel cannot page out: unevictable pages, kernel stacks, page tables and
-    // unreclaimable slab.
-    quint64 wired = 0;
-};
-
-struct DiskSpace {
-    quint64 total = 0;
-    quint64 free = 0;
-};
-
 // Facts about this machine and process, read from the kernel. Every reader takes the location of
 // its source so tests can point it at fixture files.
 class SystemInfo {
 public:
+    // Memory in bytes, split the way the phone platform's virtual-memory statistics are.
+    struct MemoryStatistics {
+        quint64 free = 0;
+        quint64 active = 0;
+        quint64 inactive = 0;
+        // Memory the kernel cannot page out: unevictable pages, kernel stacks, page tables and
+        // unreclaimable slab.
+        quint64 wired = 0;
+    };
+
+    struct DiskSpace {
+        quint64 total = 0;
+        quint64 free = 0;
+    };
+
     // The kernel's machine name (uname), e.g. "x86_64".
     static QString machineName();
     // The kernel release (uname), e.g. "6.1.0-18-amd64".

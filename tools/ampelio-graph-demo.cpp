@@ -15,31 +15,21 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Shows the graph over a synthetic battery."));
     parser.addHelpOption();
-    const QCommandLineOption shot(QStringLiteral("screenshot"),
-                                  QStringLiteral("Render to a PNG file and quit."),
-                                  QStringLiteral("FILE"));
-    const QCommandLineOption zoom(QStringLiteral("zoom"),
-                                  QStringLiteral("Zoom factor (1 = a day)."), QStringLiteral("Z"),
-                                  QStringLiteral("1"));
-    const QCommandLineOption past(QStringLiteral("scroll-hours"),
-                                  QStringLiteral("Scroll this many hours into the past."),
-                                  QStringLiteral("H"), QStringLiteral("0"));
+    const GraphViewpoint::Options view;
     const QCommandLineOption bars(QStringLiteral("bars"), QStringLiteral("Bar style."));
     const QCommandLineOption empty(QStringLiteral("empty"), QStringLiteral("No data at all."));
     const QCommandLineOption reversed(QStringLiteral("reversed"),
                                       QStringLiteral("Now at the left."));
-    const QCommandLineOption idiom(QStringLiteral("idiom"), QStringLiteral("phone or tablet."),
-                                   QStringLiteral("IDIOM"), QStringLiteral("phone"));
     const QCommandLineOption landscape(QStringLiteral("landscape"),
                                        QStringLiteral("Tablet in landscape."));
     const QCommandLineOption interval(QStringLiteral("interval"),
                                       QStringLiteral("Mean seconds between samples."),
                                       QStringLiteral("S"), QStringLiteral("288"));
-    parser.addOptions({shot, zoom, past, bars, empty, reversed, idiom, landscape, interval});
+    view.addTo(parser);
+    parser.addOptions({bars, empty, reversed, landscape, interval});
     parser.process(app);
 
-    if (parser.value(idiom) == QLatin1String("tablet"))
-        MainScreen::setIdiom(UserInterfaceIdiom::Pad);
+    view.applyIdiom(parser);
     MainScreen::setLandscape(parser.isSet(landscape));
     auto curve = std::make_shared<SyntheticBatteryCurve>(Clock::now() - 60, 60,
                                                          parser.value(interval).toDouble());
@@ -48,13 +38,12 @@ int main(int argc, char* argv[]) {
     QWidget* window = DeviceScreenWindow::build(controller.view(), QStringLiteral("Graph demo"));
     window->show();
 
-    GraphViewpoint::zoom(controller, parser.value(zoom).toFloat());
-    GraphViewpoint::scrollBack(controller, parser.value(past).toDouble());
+    view.applyView(parser, controller);
 
-    if (!parser.isSet(shot))
+    if (!parser.isSet(view.screenshot))
         return app.exec();
     DeviceScreenWindow::waitForTiles(window, controller.graphView()->tiledLayer());
-    const bool saved = DeviceScreenWindow::save(window, parser.value(shot));
+    const bool saved = DeviceScreenWindow::save(window, parser.value(view.screenshot));
     delete window;
     return saved ? 0 : 1;
 }

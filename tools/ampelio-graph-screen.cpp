@@ -81,29 +81,19 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption daysOption(
         QStringLiteral("days"), QStringLiteral("Days of history to seed an empty log with."),
         QStringLiteral("N"), QStringLiteral("60"));
-    const QCommandLineOption shot(QStringLiteral("screenshot"),
-                                  QStringLiteral("Render to a PNG file and quit."),
-                                  QStringLiteral("FILE"));
-    const QCommandLineOption zoomOption(QStringLiteral("zoom"),
-                                        QStringLiteral("Zoom factor (1 = a day)."),
-                                        QStringLiteral("Z"), QStringLiteral("1"));
-    const QCommandLineOption past(QStringLiteral("scroll-hours"),
-                                  QStringLiteral("Scroll this many hours into the past."),
-                                  QStringLiteral("H"), QStringLiteral("0"));
+    const GraphViewpoint::Options view;
     const QCommandLineOption tap(QStringLiteral("tap-hours-ago"),
                                  QStringLiteral("Tap the sample nearest to this many hours ago."),
                                  QStringLiteral("H"));
-    const QCommandLineOption idiom(QStringLiteral("idiom"), QStringLiteral("phone or tablet."),
-                                   QStringLiteral("IDIOM"), QStringLiteral("phone"));
     const QCommandLineOption settle(
         QStringLiteral("settle-ms"),
         QStringLiteral("Let the labels' fades run this long before the picture (default 1200)."),
         QStringLiteral("MS"), QStringLiteral("1200"));
-    parser.addOptions({dirOption, daysOption, shot, zoomOption, past, tap, idiom, settle});
+    view.addTo(parser);
+    parser.addOptions({dirOption, daysOption, tap, settle});
     parser.process(app);
 
-    if (parser.value(idiom) == QLatin1String("tablet"))
-        MainScreen::setIdiom(UserInterfaceIdiom::Pad);
+    view.applyIdiom(parser);
     QTemporaryDir temporary;
     const QString dir = parser.isSet(dirOption) ? parser.value(dirOption) : temporary.path();
     QDir().mkpath(dir);
@@ -116,13 +106,12 @@ int main(int argc, char* argv[]) {
     QWidget* window = DeviceScreenWindow::build(controller.view(), device.powerSource().name());
     window->show();
 
-    GraphViewpoint::zoom(controller, parser.value(zoomOption).toFloat());
-    GraphViewpoint::scrollBack(controller, parser.value(past).toDouble());
+    view.applyView(parser, controller);
     if (parser.isSet(tap) && !tapSampleAt(controller, parser.value(tap).toDouble()))
         std::fputs("No sample to tap there\n", stderr);
 
     int status = 0;
-    if (!parser.isSet(shot)) {
+    if (!parser.isSet(view.screenshot)) {
         status = app.exec();
     } else {
         DeviceScreenWindow::waitForTiles(window, controller.graphView()->tiledLayer());
@@ -130,7 +119,7 @@ int main(int argc, char* argv[]) {
         elapsed.start();
         while (elapsed.elapsed() < parser.value(settle).toInt())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        status = DeviceScreenWindow::save(window, parser.value(shot)) ? 0 : 1;
+        status = DeviceScreenWindow::save(window, parser.value(view.screenshot)) ? 0 : 1;
     }
     delete window;
     return status;

@@ -6,8 +6,8 @@
 #include "AnalyticsReportSender.h"
 #include "AnalyticsSessionStore.h"
 
-std::optional<MemoryStatistics> FixedDeviceFacts::memory() const {
-    MemoryStatistics stats;
+std::optional<SystemInfo::MemoryStatistics> FixedDeviceFacts::memory() const {
+    SystemInfo::MemoryStatistics stats;
     stats.free = 1ull << 30;
     stats.active = 2ull << 30;
     stats.inactive = 512ull << 20;
@@ -15,8 +15,8 @@ std::optional<MemoryStatistics> FixedDeviceFacts::memory() const {
     return stats;
 }
 
-std::optional<DiskSpace> FixedDeviceFacts::disk(const QString&, int*) const {
-    return DiskSpace{64ull << 30, 16ull << 30};
+std::optional<SystemInfo::DiskSpace> FixedDeviceFacts::disk(const QString&, int*) const {
+    return SystemInfo::DiskSpace{64ull << 30, 16ull << 30};
 }
 
 AnalyticsTest::AnalyticsTest() : oldCache_(qgetenv("XDG_CACHE_HOME")) {

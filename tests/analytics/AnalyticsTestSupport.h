@@ -17,10 +17,10 @@ public:
     bool isIPad() const override { return tablet; }
     double screenWidth() const override { return 320.7; }
     double screenHeight() const override { return 480.2; }
-    std::optional<MemoryStatistics> memory() const override;
+    std::optional<SystemInfo::MemoryStatistics> memory() const override;
     float total_cpu_usage() const override { return 12.5f; }
     std::optional<qint64> lastBootTime() const override { return 1799990000; }
-    std::optional<DiskSpace> disk(const QString&, int*) const override;
+    std::optional<SystemInfo::DiskSpace> disk(const QString&, int*) const override;
     float getBatteryLevel() const override { return 75.0f; }
     BatteryState getBatteryState() const override { return BatteryStateCharging; }
     QString getIdentifierForAdvertiser() const override { return {}; }

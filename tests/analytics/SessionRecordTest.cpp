@@ -233,8 +233,8 @@ TEST_F(UserProperties, GenderUserIdAndLocation) {
 
 class LargeMemoryFacts : public FixedDeviceFacts {
 public:
-    std::optional<MemoryStatistics> memory() const override {
-        return MemoryStatistics{6ull << 30, 8ull << 30, 1ull << 30, 1ull << 29};
+    std::optional<SystemInfo::MemoryStatistics> memory() const override {
+        return SystemInfo::MemoryStatistics{6ull << 30, 8ull << 30, 1ull << 30, 1ull << 29};
     }
     std::optional<qint64> lastBootTime() const override { return std::nullopt; }
 };

@@ -22,9 +22,21 @@ protected:
         return saveEvent(*handler, now() - age, level, state);
     }
 
+    // The run's labels and values for a tapped sample; the texts for further checks.
+    PointClickedView::Texts expectRun(const Event& tapped, const QString& labels,
+                                      const char* values) {
+        const PointClickedView::Texts texts = selection.describeSelection(tapped);
+        EXPECT_EQ(texts.labels, labels);
+        EXPECT_EQ(texts.values, QString::fromUtf8(values));
+        return texts;
+    }
+
     std::unique_ptr<BatteryLogHandler> handler;
     PointClickedView selection;
 };
+
+const QString DrainingOnBattery = QStringLiteral("Since on battery: \nDraining for: \nDraining:");
+const QString ChargingOnBattery = QStringLiteral("Since on battery: \nCharging for: \nCharging:");
 } // namespace
 
 // 85 % on battery after 3 hours of draining at 5.2 % an hour, with a short rise between.
@@ -35,13 +47,11 @@ TEST_F(PointClickedViewTest, TheWorkedExample) {
     save(100 + 2.0 * hour, 0.946f, 1); // rises for 6 minutes
     const Event tapped = save(100, 0.85f, 1);
 
-    const PointClickedView::Texts texts = selection.describeSelection(tapped);
+    const auto texts = expectRun(tapped, DrainingOnBattery, "\n3.0 hours \n-5.2% per hour");
     EXPECT_EQ(texts.header, QStringLiteral("85.0% Battery"));
     EXPECT_TRUE(texts.subHeader.endsWith(QStringLiteral(" \nState: on battery.\nCharge: 1190 mAh")))
         << texts.subHeader.toStdString();
     EXPECT_TRUE(texts.subHeader.startsWith(QStringLiteral("Jan 15, 2027, 7:58")));
-    EXPECT_EQ(texts.labels, QStringLiteral("Since on battery: \nDraining for: \nDraining:"));
-    EXPECT_EQ(texts.values, QStringLiteral("\n3.0 hours \n-5.2% per hour"));
 }
 
 TEST_F(PointClickedViewTest, ARunLongerThanTheWeekStartsAtItsSecondOldestSample) {
@@ -60,7 +70,7 @@ TEST_F(PointClickedViewTest, ALonelySampleSearchesTheOlderWeeks) {
     save(9 * day, 0.3f, 1);
     const Event tapped = save(hour, 0.2f, 1); // alone in its week, and the next
     const PointClickedView::Texts texts = selection.describeSelection(tapped);
-    EXPECT_EQ(texts.labels, QStringLiteral("Since on battery: \nDraining for: \nDraining:"));
+    EXPECT_EQ(texts.labels, DrainingOnBattery);
     EXPECT_TRUE(texts.values.startsWith(QStringLiteral("\n2.3 weeks \n")))
         << texts.values.toStdString();
 }
@@ -69,9 +79,7 @@ TEST_F(PointClickedViewTest, WithoutAStartTheRunReachesBackOverTheOlderLog) {
     save(30 * day, 0.2f, 2);
     save(29 * day, 0.44f, 2);
     const Event tapped = save(0, 0.44f, 1); // an empty week lies before it
-    const PointClickedView::Texts texts = selection.describeSelection(tapped);
-    EXPECT_EQ(texts.labels, QStringLiteral("Since on battery: \nCharging for: \nCharging:"));
-    EXPECT_EQ(texts.values, QStringLiteral("\n1.0 days \n1.0% per hour"));
+    expectRun(tapped, ChargingOnBattery, "\n1.0 days \n1.0% per hour");
 }
 
 TEST_F(PointClickedViewTest, ChargingTextsWhenChargingTookLonger) {
@@ -79,9 +87,9 @@ TEST_F(PointClickedViewTest, ChargingTextsWhenChargingTookLonger) {
     save(2 * hour, 0.5f, 2);
     save(1 * hour, 0.7f, 2);
     const Event tapped = save(0, 0.8f, 2);
-    const PointClickedView::Texts texts = selection.describeSelection(tapped);
-    EXPECT_EQ(texts.labels, QStringLiteral("Since plugged in: \nCharging for: \nCharging:"));
-    EXPECT_EQ(texts.values, QStringLiteral("\n2.0 hours \n15.0% per hour"));
+    const auto texts =
+        expectRun(tapped, QStringLiteral("Since plugged in: \nCharging for: \nCharging:"),
+                  "\n2.0 hours \n15.0% per hour");
     EXPECT_TRUE(texts.subHeader.contains(QStringLiteral("State: plugged in.")));
 }
 
@@ -89,9 +97,7 @@ TEST_F(PointClickedViewTest, NoRatesGiveTheDrainingTextsOfNothing) {
     save(2 * hour, 0.5f, 3);
     save(1 * hour, 0.5f, 1); // equal levels count for neither
     const Event tapped = save(0, 0.5f, 1);
-    const PointClickedView::Texts texts = selection.describeSelection(tapped);
-    EXPECT_EQ(texts.labels, QStringLiteral("Since on battery: \nDraining for: \nDraining:"));
-    EXPECT_EQ(texts.values, QStringLiteral("\n0 seconds \n0.0% per hour"));
+    expectRun(tapped, DrainingOnBattery, "\n0 seconds \n0.0% per hour");
 }
 
 TEST_F(PointClickedViewTest, TwoSamplesOfOneSecondAddNoRate) {
@@ -155,7 +161,6 @@ TEST_F(PointClickedViewTest, TheCalloutPointsAtTheTapWithTheTexts) {
     const GraphBubbleView* bubble = callouts.first()->findChild<GraphBubbleView*>();
     ASSERT_TRUE(bubble);
     EXPECT_EQ(bubble->headerLabel()->text(), QStringLiteral("85.0% Battery"));
-    EXPECT_EQ(bubble->contentLabelsLabel()->text(),
-              QStringLiteral("Since on battery: \nDraining for: \nDraining:"));
+    EXPECT_EQ(bubble->contentLabelsLabel()->text(), DrainingOnBattery);
     EXPECT_EQ(bubble->contentValuesLabel()->text(), QStringLiteral("\n1.0 hours \n-5.0% per hour"));
 }
