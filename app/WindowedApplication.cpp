@@ -1,18 +1,22 @@
 #include "WindowedApplication.h"
 
 #include "AmpelioGraphController.h"
+#include "AlarmsDialog.h"
 #include "Ampelio_ProAppDelegate.h"
+#include "ChargeServices.h"
 #include "Device.h"
 #include "GraphScreen.h"
 #include "HistoryViewController.h"
 #include "MainScreen.h"
 #include "MainWindow.h"
+#include "StatusStrip.h"
 #include "StatisticsTableViewController.h"
 #include "TabBar.h"
 #include "TiledLayer.h"
 #include "UIDeviceHardware.h"
 #include "UsageStatisticsChoice.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -31,11 +35,32 @@ WindowedApplication::WindowedApplication(Device& device, const QString& document
     delegate_->attach(lifecycle_);
     usageStatistics_ = new UsageStatisticsChoice(defaults, window_.get());
     window_->addSettingsAction(usageStatistics_->action());
+    addChargeServices(defaults, access);
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &lifecycle_,
                      &ApplicationLifecycle::terminate);
 }
 
 WindowedApplication::~WindowedApplication() = default;
+
+// The time estimate goes to the status strip; alarms become desktop notifications; the settings
+// of both are behind one entry of the settings menu.
+void WindowedApplication::addChargeServices(UserDefaults& defaults, StoreAccess access) {
+    ChargeServices& services = delegate_->chargeServices();
+    StatusStrip* strip = window_->statusStrip();
+    strip->setEstimateText(services.estimateText());
+    QObject::connect(&services, &ChargeServices::estimateChanged, strip,
+                     &StatusStrip::setEstimateText);
+    if (access == StoreAccess::ReadOnly)
+        return;
+    services.enableDesktopNotifications();
+    auto* action = new QAction(QStringLiteral("Alarms and Metrics…"), window_.get());
+    QObject::connect(action, &QAction::triggered, window_.get(), [this, &defaults, &services] {
+        AlarmsDialog dialog(defaults, window_.get());
+        if (dialog.exec() == QDialog::Accepted)
+            services.applyMetricsSetting();
+    });
+    window_->addSettingsAction(action);
+}
 
 // The screens are built in tab order, so the log tells the graph of a change before the
 // statistics; the statistics screen exports through the history screen.

@@ -20,6 +20,7 @@ public:
                           const ChargeTimeTracker* times, QString directory,
                           QObject* parent = nullptr);
 
+    QString directory() const { return directory_; }
     QString path() const;
     // Writes the file now; false (one log line, the old file kept) when it could not.
     bool write();

@@ -1,6 +1,7 @@
 #include "PrometheusTextfile.h"
 
 #include "BatteryMetrics.h"
+#include "EventStateText.h"
 
 #include <cmath>
 #include <optional>
@@ -19,10 +20,10 @@ public:
     }
 
     // One series per state, 1 for the current one, so a query can count or select states.
-    void stateSet(const char* name, const char* help, const char* current) {
+    void stateSet(const char* name, const char* help, const QByteArray& current) {
         header(name, help, "gauge");
         for (const char* state : {"unknown", "discharging", "charging", "full", "not_charging"})
-            sample(name, labels_ + ",state=\"" + state + '"', qstrcmp(state, current) == 0);
+            sample(name, labels_ + ",state=\"" + state + '"', current == state);
     }
 
     QByteArray text() const { return out_; }
@@ -50,20 +51,10 @@ private:
     QByteArray out_;
 };
 
-const char* stateWord(const BatteryMetrics& m) {
+QByteArray stateWord(const BatteryMetrics& m) {
     if (m.notCharging)
         return "not_charging";
-    switch (m.state) {
-    case BatteryStateUnplugged:
-        return "discharging";
-    case BatteryStateCharging:
-        return "charging";
-    case BatteryStateFull:
-        return "full";
-    case BatteryStateUnknown:
-        break;
-    }
-    return "unknown";
+    return EventStateText::plain(m.state).toLatin1();
 }
 } // namespace
 
