@@ -40,10 +40,11 @@ BatteryMetrics BatteryMetrics::read(const PowerSource& source, const ChargeTimeE
     // Temperature may be below zero; only a missing key is unknown.
     if (properties.contains(PowerSource::Temperature))
         m.temperatureCelsius = properties.value(PowerSource::Temperature) / 100.0;
+    // Whole seconds: an estimate is not finer than that, and "2016.00000858" only looks exact.
     if (estimate.kind == ChargeTimeEstimate::ToEmpty)
-        m.timeToEmptySeconds = estimate.seconds;
+        m.timeToEmptySeconds = std::round(estimate.seconds);
     else if (estimate.kind == ChargeTimeEstimate::ToFull)
-        m.timeToFullSeconds = estimate.seconds;
+        m.timeToFullSeconds = std::round(estimate.seconds);
     m.samplesLogged = samplesLogged;
     return m;
 }

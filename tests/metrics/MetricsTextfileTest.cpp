@@ -113,7 +113,7 @@ TEST_F(MetricsTest, RewrittenAfterEachKeptSampleOnlyAndReadableByTheExporter) {
     EXPECT_EQ(valueOf(after, "ampelio_battery_level_percent"), 74.75);
     EXPECT_FALSE(valueOf(after, "ampelio_battery_time_to_empty_seconds"));
     // 1010 mAh to go at 2 A.
-    EXPECT_NEAR(valueOf(after, "ampelio_battery_time_to_full_seconds").value_or(0), 1818.0, 1.0);
+    EXPECT_EQ(valueOf(after, "ampelio_battery_time_to_full_seconds"), 1818.0);
 }
 
 TEST_F(MetricsTest, AFailedWriteKeepsTheOldFileAndSaysSoOnce) {
