@@ -21,9 +21,8 @@ ChargeAlarmMonitor::ChargeAlarmMonitor(Device& device, UserDefaults& defaults,
 }
 
 QString ChargeAlarmMonitor::summary(ChargeAlarm::Kind kind, int percent) {
-    return kind == ChargeAlarm::Charged
-               ? QStringLiteral("Battery charged to %1 %").arg(percent)
-               : QStringLiteral("Battery low: %1 %").arg(percent);
+    return kind == ChargeAlarm::Charged ? QStringLiteral("Battery charged to %1 %").arg(percent)
+                                        : QStringLiteral("Battery low: %1 %").arg(percent);
 }
 
 QString ChargeAlarmMonitor::body(ChargeAlarm::Kind kind) {

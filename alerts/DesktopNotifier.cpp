@@ -24,17 +24,15 @@ void DesktopNotifier::notify(int slot, const QString& summary, const QString& bo
         emit failed(slot, summary, body, QStringLiteral("no session bus"));
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface,
-                                                       QStringLiteral("Notify"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
     QVariantMap hints;
     // The urgency hint is a byte on the wire; a plain int is rejected by strict servers.
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(static_cast<uchar>(urgency)));
     hints.insert(QStringLiteral("desktop-entry"), DesktopEntry);
-    call << QStringLiteral("Ampelio") << ids_.value(slot, 0u)
-         << QStringLiteral("battery") << summary << body << QStringList() << hints
-         << static_cast<int>(-1);
-    auto* watcher =
-        new QDBusPendingCallWatcher(bus_.asyncCall(call, CallTimeoutMs), this);
+    call << QStringLiteral("Ampelio") << ids_.value(slot, 0u) << QStringLiteral("battery")
+         << summary << body << QStringList() << hints << static_cast<int>(-1);
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, CallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, slot, summary, body](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();

@@ -30,9 +30,10 @@ AlarmsDialog::AlarmsDialog(UserDefaults& defaults, QWidget* parent)
     chargeOn_ = new QCheckBox(QStringLiteral("Notify when charging reaches"), this);
     chargeOn_->setChecked(settings.chargePercent > 0);
     // Off by default; 80 % is the level that spares the cell.
-    chargePercent_ = percentBox(settings.chargePercent > 0 ? settings.chargePercent
-                                                           : ChargeAlarmSettings::SuggestedChargePercent,
-                                this);
+    chargePercent_ =
+        percentBox(settings.chargePercent > 0 ? settings.chargePercent
+                                              : ChargeAlarmSettings::SuggestedChargePercent,
+                   this);
     drainOn_ = new QCheckBox(QStringLiteral("Notify when draining reaches"), this);
     drainOn_->setChecked(settings.drainPercent > 0);
     drainPercent_ = percentBox(settings.drainPercent > 0 ? settings.drainPercent
@@ -43,8 +44,8 @@ AlarmsDialog::AlarmsDialog(UserDefaults& defaults, QWidget* parent)
     chargePercent_->setEnabled(chargeOn_->isChecked());
     drainPercent_->setEnabled(drainOn_->isChecked());
 
-    metricsDirectory_ = new QLineEdit(
-        defaults_.objectForKey(MetricsTextfileWriter::DirectoryKey).toString(), this);
+    metricsDirectory_ =
+        new QLineEdit(defaults_.objectForKey(MetricsTextfileWriter::DirectoryKey).toString(), this);
     metricsDirectory_->setPlaceholderText(QStringLiteral("off"));
     auto* browse = new QPushButton(QStringLiteral("Choose…"), this);
     connect(browse, &QPushButton::clicked, this, [this] {

@@ -20,8 +20,8 @@ class ChargeServices : public QObject {
     Q_OBJECT
 public:
     // Read-only runs (screenshots) get the estimate only: no alarm, no file written.
-    ChargeServices(Device& device, BatteryLogHandler& log, UserDefaults& defaults,
-                   bool readOnly, QObject* parent = nullptr);
+    ChargeServices(Device& device, BatteryLogHandler& log, UserDefaults& defaults, bool readOnly,
+                   QObject* parent = nullptr);
     ~ChargeServices() override;
 
     // The command line's --metrics-textfile for this process; wins over the setting.

@@ -1,7 +1,7 @@
 #include "WindowedApplication.h"
 
-#include "AmpelioGraphController.h"
 #include "AlarmsDialog.h"
+#include "AmpelioGraphController.h"
 #include "Ampelio_ProAppDelegate.h"
 #include "ChargeServices.h"
 #include "Device.h"
@@ -9,8 +9,8 @@
 #include "HistoryViewController.h"
 #include "MainScreen.h"
 #include "MainWindow.h"
-#include "StatusStrip.h"
 #include "StatisticsTableViewController.h"
+#include "StatusStrip.h"
 #include "TabBar.h"
 #include "TiledLayer.h"
 #include "UIDeviceHardware.h"

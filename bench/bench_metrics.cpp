@@ -1,12 +1,12 @@
 // Writing the fleet metrics file, which happens after every kept sample on the GUI thread.
+#include "AtomicFile.h"
 #include "BatteryLogHandler.h"
+#include "BatteryMetrics.h"
 #include "BudgetReporter.h"
 #include "ChargeTimeTracker.h"
 #include "Device.h"
 #include "MetricsTextfileWriter.h"
 #include "PrometheusTextfile.h"
-#include "AtomicFile.h"
-#include "BatteryMetrics.h"
 #include "UserDefaults.h"
 
 #include <QCoreApplication>
@@ -19,8 +19,8 @@ class FullBattery : public PowerSource {
 public:
     QString name() const override { return QStringLiteral("bench"); }
     Properties properties() const override {
-        return {{CurrentCapacity, 3000.0}, {MaxCapacity, 4000.0},   {DesignCapacity, 5000.0},
-                {CycleCount, 321.0},       {Temperature, 2950.0},   {InstantAmperage, -1200.0},
+        return {{CurrentCapacity, 3000.0}, {MaxCapacity, 4000.0}, {DesignCapacity, 5000.0},
+                {CycleCount, 321.0},       {Temperature, 2950.0}, {InstantAmperage, -1200.0},
                 {Voltage, 11400.0}};
     }
     float level() const override { return 0.75f; }
@@ -71,12 +71,12 @@ BENCHMARK(BM_WriteMetricsFile)->Repetitions(3)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    return runBudgetedBenchmarks(argc, argv,
-                                 {
-                                     {"metrics file written per sample", "BM_WriteMetricsFile",
-                                      "", 1e6},
-                                     {"gathering the figures costs little beside the write",
-                                      "BM_WriteMetricsFile", "BM_BaselineAtomicReplace", 2.0},
-                                 },
-                                 [] { setup(); });
+    return runBudgetedBenchmarks(
+        argc, argv,
+        {
+            {"metrics file written per sample", "BM_WriteMetricsFile", "", 1e6},
+            {"gathering the figures costs little beside the write", "BM_WriteMetricsFile",
+             "BM_BaselineAtomicReplace", 2.0},
+        },
+        [] { setup(); });
 }

@@ -104,8 +104,8 @@ ChargeTimeEstimate ChargeTimeEstimator::estimate() const {
     if (readings_.empty())
         return {};
     const ChargeReading& last = readings_.back();
-    if (last.notCharging || (last.state != BatteryStateUnplugged &&
-                             last.state != BatteryStateCharging))
+    if (last.notCharging ||
+        (last.state != BatteryStateUnplugged && last.state != BatteryStateCharging))
         return {};
     const std::optional<double> perSecond = rate();
     if (!perSecond || std::abs(*perSecond) * 3600.0 < MinRatePerHour)

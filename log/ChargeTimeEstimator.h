@@ -9,7 +9,7 @@
 
 // One look at the battery, as the estimator needs it.
 struct ChargeReading {
-    double time = 0.0;  // seconds since the epoch
+    double time = 0.0;   // seconds since the epoch
     float level = -1.0f; // fraction 0..1, -1 unknown
     BatteryState state = BatteryStateUnknown;
     bool notCharging = false;

@@ -26,8 +26,8 @@ const QString EventCsvWriter::Header = QStringLiteral("Time,State,Level\n");
 const QString EventCsvWriter::IsoHeader = QStringLiteral("time,state,level_percent\n");
 
 EventCsvWriter::EventCsvWriter(Format format)
-    : format_(format), dateFormatter_(std::make_unique<DateTimeFormatter>(DateTimeFormatter::Style::Short,
-                                                         DateTimeFormatter::Style::Short)) {}
+    : format_(format), dateFormatter_(std::make_unique<DateTimeFormatter>(
+                           DateTimeFormatter::Style::Short, DateTimeFormatter::Style::Short)) {}
 
 EventCsvWriter::~EventCsvWriter() = default;
 

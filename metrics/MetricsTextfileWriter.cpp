@@ -15,8 +15,7 @@ const QString MetricsTextfileWriter::DirectoryKey = QStringLiteral("metricsTextf
 MetricsTextfileWriter::MetricsTextfileWriter(BatteryLogHandler& log, PowerSource& source,
                                              const ChargeTimeTracker* times, QString directory,
                                              QObject* parent)
-    : QObject(parent), log_(log), source_(source), times_(times),
-      directory_(std::move(directory)) {
+    : QObject(parent), log_(log), source_(source), times_(times), directory_(std::move(directory)) {
     // Counted once; each kept sample adds one, so no sample pays for a count of the whole log.
     if (ManagedObjectContext* context = log_.managedObjectContext())
         samples_ = context->savedCount();

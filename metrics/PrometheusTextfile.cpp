@@ -74,8 +74,8 @@ QByteArray PrometheusTextfile::escapeLabelValue(const QString& value) {
 }
 
 QByteArray PrometheusTextfile::format(const BatteryMetrics& m) {
-    Writer w("model=\"" + escapeLabelValue(m.model) + "\",serial=\"" +
-             escapeLabelValue(m.serial) + '"');
+    Writer w("model=\"" + escapeLabelValue(m.model) + "\",serial=\"" + escapeLabelValue(m.serial) +
+             '"');
     w.gauge("ampelio_battery_level_percent", "Charge as a percentage of the full-charge capacity.",
             m.levelPercent);
     w.stateSet("ampelio_battery_state", "What the battery does, 1 for the current state.",

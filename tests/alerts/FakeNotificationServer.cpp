@@ -7,8 +7,8 @@ bool FakeNotificationServer::registerOn(QDBusConnection bus) {
 }
 
 uint FakeNotificationServer::Notify(const QString& appName, uint replacesId, const QString&,
-                                    const QString& summary, const QString& body,
-                                    const QStringList&, const QVariantMap& hints, int) {
+                                    const QString& summary, const QString& body, const QStringList&,
+                                    const QVariantMap& hints, int) {
     const uint id = replacesId != 0 ? replacesId : nextId_++;
     calls.append({appName, replacesId, summary, body, hints, id});
     emit notified();

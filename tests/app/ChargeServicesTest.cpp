@@ -32,7 +32,8 @@ protected:
 
     // A sysfs battery drawing 1 A from 4000 mAh.
     void setBattery(const char* status, int percent) {
-        writeFiles(supply(), {{"BAT0/type", "Battery\n"}, {"BAT0/charge_full", "4000000\n"},
+        writeFiles(supply(), {{"BAT0/type", "Battery\n"},
+                              {"BAT0/charge_full", "4000000\n"},
                               {"BAT0/current_now", "1000000\n"}});
         writeFile(supply() + "/BAT0/status", QByteArray(status) + "\n");
         writeFile(supply() + "/BAT0/capacity", QByteArray::number(percent) + "\n");
@@ -97,7 +98,8 @@ TEST_F(ChargeServicesTest, HeadlessLogsTheLowAlarmAndKeepsTheMetricsFile) {
         << text.constData();
     EXPECT_TRUE(text.contains("ampelio_battery_level_percent{model=\"\",serial=\"\"} 14\n"));
     // 560 mAh at 1 A.
-    EXPECT_TRUE(text.contains("ampelio_battery_time_to_empty_seconds{model=\"\",serial=\"\"} 2016\n"))
+    EXPECT_TRUE(
+        text.contains("ampelio_battery_time_to_empty_seconds{model=\"\",serial=\"\"} 2016\n"))
         << text.constData();
 
     const QString report = run({"--report"});
@@ -110,7 +112,8 @@ TEST_F(ChargeServicesTest, HeadlessLogsTheLowAlarmAndKeepsTheMetricsFile) {
 
 TEST_F(ChargeServicesTest, AMetricsFolderThatCannotBeWrittenIsAnErrorAtTheStart) {
     int status = -1;
-    const QString out = run({"--headless", "--metrics-textfile", root.filePath("missing")}, &status);
+    const QString out =
+        run({"--headless", "--metrics-textfile", root.filePath("missing")}, &status);
     EXPECT_EQ(status, 1);
     EXPECT_TRUE(out.contains("is not a folder you can write to")) << qPrintable(out);
     EXPECT_FALSE(QFile::exists(root.filePath("data/Ampelio/Locations.sqlite")));

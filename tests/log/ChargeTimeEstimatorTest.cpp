@@ -65,7 +65,7 @@ double medianErrorAfterTenMinutes(const Drain& drain) {
             continue;
         const ChargeTimeEstimate e = estimator.estimate();
         errors.push_back(e.kind == ChargeTimeEstimate::ToEmpty ? std::abs(e.seconds - truth) / truth
-                                                                : 1.0);
+                                                               : 1.0);
     }
     std::sort(errors.begin(), errors.end());
     return errors.empty() ? 1.0 : errors[errors.size() / 2];

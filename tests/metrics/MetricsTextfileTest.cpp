@@ -22,8 +22,8 @@ namespace {
 class NamedBattery : public FakePowerSource {
 public:
     BatteryIdentity identity() const override {
-        return {QStringLiteral("SMP"), QStringLiteral("DELL 7FHHV"),
-                QStringLiteral("5\"2\\x\ny"), 5000.0};
+        return {QStringLiteral("SMP"), QStringLiteral("DELL 7FHHV"), QStringLiteral("5\"2\\x\ny"),
+                5000.0};
     }
 };
 
