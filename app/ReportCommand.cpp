@@ -76,9 +76,8 @@ int ReportCommand::run(const QString& documentsDirectory, Format format) {
         text = QJsonDocument(object).toJson(QJsonDocument::Indented);
     } else {
         text = (log ? QByteArray() : QByteArray("No battery log yet\n\n")) +
-               report.toText().toUtf8() +
-               "\nPower source: " + device.powerSource().name().toUtf8() + '\n' +
-               estimateLine(estimate);
+               report.toText().toUtf8() + '\n' + estimateLine(estimate) +
+               "Power source: " + device.powerSource().name().toUtf8() + '\n';
     }
     // Written unbuffered so a full disk or a closed pipe is a failure, not a cut report.
     AtomicFile out(STDOUT_FILENO);
