@@ -4,6 +4,7 @@
 #include "AnalyticsHooks.h"
 #include "ApplicationLifecycle.h"
 #include "BatteryLogHandler.h"
+#include "ChargeServices.h"
 #include "Clock.h"
 #include "HistoryViewController.h"
 #include "KeepAliveService.h"
@@ -25,7 +26,9 @@ Ampelio_ProAppDelegate::Ampelio_ProAppDelegate(Device& device, QString documents
                                                QObject* parent, StoreAccess access)
     : QObject(parent), documentsDirectory_(std::move(documentsDirectory)), defaults_(defaults),
       keepAlive_(keepAlive), batteryLogHandler_(std::make_unique<BatteryLogHandler>(
-                                 device, documentsDirectory_, defaults, nullptr, access)) {}
+                                 device, documentsDirectory_, defaults, nullptr, access)),
+      chargeServices_(std::make_unique<ChargeServices>(device, *batteryLogHandler_, defaults,
+                                                       access == StoreAccess::ReadOnly)) {}
 
 Ampelio_ProAppDelegate::~Ampelio_ProAppDelegate() = default;
 

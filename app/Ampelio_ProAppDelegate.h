@@ -10,6 +10,7 @@
 class AmpelioGraphController;
 class ApplicationLifecycle;
 class BatteryLogHandler;
+class ChargeServices;
 class HistoryViewController;
 class QWidget;
 class StatisticsTableViewController;
@@ -57,6 +58,8 @@ public:
 
     QString applicationDocumentsDirectory() const { return documentsDirectory_; }
     BatteryLogHandler& batteryLogHandler() const { return *batteryLogHandler_; }
+    // The time estimate, charge alarms and metrics file beside the log.
+    ChargeServices& chargeServices() const { return *chargeServices_; }
 
 private:
     void updateLaunchDefaults();
@@ -65,6 +68,8 @@ private:
     UserDefaults& defaults_;
     KeepAliveService& keepAlive_;
     const std::unique_ptr<BatteryLogHandler> batteryLogHandler_;
+    // Made before monitoring starts, so its estimate is fresh when the log tells of a sample.
+    const std::unique_ptr<ChargeServices> chargeServices_;
     QWidget* window_ = nullptr;
     AmpelioGraphController* graphViewcontroller_ = nullptr;
     HistoryViewController* history_ = nullptr;

@@ -36,6 +36,16 @@ constexpr CommandLineOption Options[] = {
                     "(768x1024).",
      .valueName = "IDIOM",
      .choices = "phone tablet"},
+    {.name = "iso",
+     .kind = Setting,
+     .description = "Writes the export for tools: ISO 8601 UTC times with seconds, the level in "
+                    "percent and a plain state word, the same in every locale.",
+     .appliesTo = "export-csv"},
+    {.name = "metrics-textfile",
+     .kind = Setting,
+     .description = "Keeps DIR/ampelio.prom current for the Prometheus node exporter's textfile "
+                    "collector, rewritten after each kept sample (overrides the setting).",
+     .valueName = "DIR"},
     {.name = "json",
      .kind = Setting,
      .description = "Prints the report as one JSON object, numbers with their units in the "

@@ -28,7 +28,7 @@ private:
 };
 } // namespace
 
-int CsvExportCommand::run(const QString& documentsDirectory, const QString& outputPath) {
+int CsvExportCommand::run(const QString& documentsDirectory, const QString& outputPath, bool iso) {
     // Read only: exporting never creates, converts or writes the log of a running logger.
     std::unique_ptr<ReadContext> log;
     if (const auto status = ReadOnlyLog::open(documentsDirectory, log); status != 0)
@@ -39,7 +39,8 @@ int CsvExportCommand::run(const QString& documentsDirectory, const QString& outp
     bool written = out.open();
     if (written) {
         AtomicFileDevice device(out);
-        written = EventCsvWriter::write(device, log.get());
+        written = EventCsvWriter::write(
+            device, log.get(), iso ? EventCsvWriter::Format::Iso : EventCsvWriter::Format::Display);
     }
     if (!written || !out.commit()) {
         const QString reason = out.errorString().isEmpty()

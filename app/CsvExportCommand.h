@@ -6,5 +6,6 @@
 class CsvExportCommand {
 public:
     // An empty path writes to stdout. Returns the process exit status.
-    static int run(const QString& documentsDirectory, const QString& outputPath);
+    // iso: the format for tools (ISO 8601 UTC times, percent, plain state words).
+    static int run(const QString& documentsDirectory, const QString& outputPath, bool iso = false);
 };

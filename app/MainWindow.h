@@ -21,6 +21,7 @@ public:
 
     void addTab(QWidget* screen, const QIcon& icon, const QString& title);
     TabBar* tabBar() const { return tabBar_; }
+    StatusStrip* statusStrip() const { return status_; }
     QStackedWidget* screens() const { return stack_; }
     // Sizes the window to the device screen, in points.
     void setScreenSize(const QSize& size);

@@ -28,7 +28,14 @@ void StatusStrip::refresh() {
         level = source_.level();
     charge_ =
         level >= 0 ? QString::asprintf("%.0f %%", static_cast<double>(level) * 100.0) : QString();
+    if (!estimate_.isEmpty() && !charge_.isEmpty())
+        charge_ = estimate_ + QStringLiteral("  ") + charge_;
     update();
+}
+
+void StatusStrip::setEstimateText(const QString& text) {
+    estimate_ = text == QStringLiteral("\u2014") ? QString() : text;
+    refresh();
 }
 
 void StatusStrip::paintEvent(QPaintEvent*) {

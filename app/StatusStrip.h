@@ -18,6 +18,11 @@ public:
     explicit StatusStrip(PowerSource& source, QWidget* parent = nullptr);
     ~StatusStrip() override;
 
+    // The time to full or empty shown before the charge ("2:05 left"); the dash of "no
+    // estimate" is left out, since the strip has little room.
+    void setEstimateText(const QString& text);
+    QString chargeText() const { return charge_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -30,4 +35,5 @@ private:
     QString name_;
     QString time_;
     QString charge_;
+    QString estimate_;
 };

@@ -1,19 +1,23 @@
 #include "WindowedApplication.h"
 
+#include "AlarmsDialog.h"
 #include "AmpelioGraphController.h"
 #include "Ampelio_ProAppDelegate.h"
 #include "Analytics.h"
+#include "ChargeServices.h"
 #include "Device.h"
 #include "GraphScreen.h"
 #include "HistoryViewController.h"
 #include "MainScreen.h"
 #include "MainWindow.h"
 #include "StatisticsTableViewController.h"
+#include "StatusStrip.h"
 #include "TabBar.h"
 #include "TiledLayer.h"
 #include "UIDeviceHardware.h"
 #include "UsageStatisticsChoice.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -32,6 +36,7 @@ WindowedApplication::WindowedApplication(Device& device, const QString& document
     delegate_->attach(lifecycle_);
     usageStatistics_ = new UsageStatisticsChoice(defaults, window_.get());
     window_->addSettingsAction(usageStatistics_->action());
+    addChargeServices(defaults, access);
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &lifecycle_,
                      &ApplicationLifecycle::terminate);
 }
@@ -40,6 +45,26 @@ WindowedApplication::WindowedApplication(Device& device, const QString& document
 // that it never runs into the exit handlers that destroy them.
 WindowedApplication::~WindowedApplication() {
     Analytics::shutdown();
+}
+
+// The time estimate goes to the status strip; alarms become desktop notifications; the settings
+// of both are behind one entry of the settings menu.
+void WindowedApplication::addChargeServices(UserDefaults& defaults, StoreAccess access) {
+    ChargeServices& services = delegate_->chargeServices();
+    StatusStrip* strip = window_->statusStrip();
+    strip->setEstimateText(services.estimateText());
+    QObject::connect(&services, &ChargeServices::estimateChanged, strip,
+                     &StatusStrip::setEstimateText);
+    if (access == StoreAccess::ReadOnly)
+        return;
+    services.enableDesktopNotifications();
+    auto* action = new QAction(QStringLiteral("Alarms and Metrics…"), window_.get());
+    QObject::connect(action, &QAction::triggered, window_.get(), [this, &defaults, &services] {
+        AlarmsDialog dialog(defaults, window_.get());
+        if (dialog.exec() == QDialog::Accepted)
+            services.applyMetricsSetting();
+    });
+    window_->addSettingsAction(action);
 }
 
 // The screens are built in tab order, so the log tells the graph of a change before the

@@ -43,6 +43,7 @@ public:
 
 private:
     void buildWindow(Device& device);
+    void addChargeServices(UserDefaults& defaults, StoreAccess access);
     void settle();
 
     ApplicationLifecycle lifecycle_;

@@ -1,6 +1,7 @@
 #include "Alert.h"
 #include "AmpelioVersion.h"
 #include "Ampelio_ProAppDelegate.h"
+#include "ChargeServices.h"
 #include "CommandLine.h"
 #include "CommandLineOptions.h"
 #include "CsvExportCommand.h"
@@ -17,6 +18,7 @@
 #include "WindowedApplication.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -35,6 +37,18 @@ bool alreadyRunning(SingleInstance& instance) {
         return false;
     instance.handOverToRunningInstance();
     std::fputs("Ampelio is already running; it was asked to show its window.\n", stderr);
+    return true;
+}
+
+// Checked at the start, so a mistyped folder is an error now, not a log line at every sample.
+bool useMetricsDirectory(const QString& directory) {
+    const QFileInfo info(directory);
+    if (!info.isDir() || !info.isWritable()) {
+        std::fprintf(stderr, "ampelio: --metrics-textfile: %s is not a folder you can write to\n",
+                     qPrintable(directory));
+        return false;
+    }
+    ChargeServices::overrideMetricsDirectory(info.absoluteFilePath());
     return true;
 }
 
@@ -124,8 +138,11 @@ int main(int argc, char* argv[]) {
                                                                        : ReportCommand::Text);
         const QString file = line.value("export-csv");
         return CsvExportCommand::run(Paths::documentsDirectory(),
-                                     file == QLatin1String("-") ? QString() : file);
+                                     file == QLatin1String("-") ? QString() : file,
+                                     line.isSet("iso"));
     }
+    if (line.isSet("metrics-textfile") && !useMetricsDirectory(line.value("metrics-textfile")))
+        return CommandLineOptions::Failure;
     // Failures here show when the store opens, with the reason and the path.
     Paths::createPrivateDirectories();
     if (mode == QLatin1String("screenshot"))

@@ -29,3 +29,18 @@ QString EventStateText::statistics(int state) {
         return QString();
     }
 }
+
+QString EventStateText::plain(int state) {
+    switch (state) {
+    case 0:
+        return QStringLiteral("unknown");
+    case 1:
+        return QStringLiteral("discharging");
+    case 2:
+        return QStringLiteral("charging");
+    case 3:
+        return QStringLiteral("full");
+    default:
+        return QString();
+    }
+}

@@ -8,4 +8,6 @@
 namespace EventStateText {
 QString history(int state);
 QString statistics(int state);
+// One plain word for tools: "unknown", "discharging", "charging", "full"; "" for other values.
+QString plain(int state);
 } // namespace EventStateText

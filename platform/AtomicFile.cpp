@@ -49,6 +49,8 @@ bool AtomicFile::open() {
         temporary_.clear();
         return fail(errno);
     }
+    if (mode_ != 0600 && ::fchmod(fd_, static_cast<mode_t>(mode_)) != 0)
+        return fail(errno);
     return true;
 }
 
@@ -75,7 +77,7 @@ bool AtomicFile::commit() {
         return fail(EBADF);
     // The sync makes the data durable before the name points at it; a failed sync (EIO, or
     // ENOSPC with delayed allocation) is a failed write. Devices and pipes cannot be synced.
-    if (!temporary_.isEmpty() && ::fsync(fd_) != 0)
+    if (!temporary_.isEmpty() && durable_ && ::fsync(fd_) != 0)
         fail(errno);
     if (::close(fd_) != 0)
         fail(errno);

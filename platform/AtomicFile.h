@@ -17,6 +17,13 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
+    // Before open(): the new file's permissions (default 0600), e.g. 0644 for a file another
+    // user's service reads.
+    void setPermissions(unsigned mode) { mode_ = mode; }
+    // Before commit(): skips the fsync for files that are rewritten often and regenerated after
+    // a crash anyway; readers still never see half a file.
+    void setDurable(bool durable) { durable_ = durable; }
+
     bool open();
     bool write(const QByteArray& data);
     // Makes the content visible under the path; false (and the old file kept) on any failure.
@@ -36,4 +43,6 @@ private:
     int inPlace_ = -1;
     int fd_ = -1;
     int failure_ = 0;
+    unsigned mode_ = 0600;
+    bool durable_ = true;
 };

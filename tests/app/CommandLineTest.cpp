@@ -308,7 +308,7 @@ TEST_F(CommandLineTest, ExitStatusesAndOneLineMessages) {
     EXPECT_EQ(version.out, QStringLiteral("ampelio %1\n").arg(AMPELIO_VERSION));
 
     for (const QStringList& arguments :
-         {QStringList{"--metrics-textfile", "/tmp/x"}, QStringList{"--screenshot"},
+         {QStringList{"--frobnicate", "/tmp/x"}, QStringList{"--screenshot"},
           QStringList{"--headless", "--report"}, QStringList{"--idiom", "desk"}}) {
         const Result refused = run(arguments);
         EXPECT_EQ(refused.exitCode, 2) << qPrintable(arguments.join(' '));

@@ -1,7 +1,10 @@
 #include "EventCsvWriter.h"
 #include "EventStateText.h"
 
+#include <QLocale>
 #include <QStringList>
+
+#include <ctime>
 
 #include <gtest/gtest.h>
 
@@ -40,4 +43,29 @@ TEST(EventCsvWriter, QuotingFollowsTheCsvRules) {
     EXPECT_EQ(EventCsvWriter::quoteField("a,b"), "\"a,b\"");
     EXPECT_EQ(EventCsvWriter::quoteField("say \"hi\""), "\"say \"\"hi\"\"\"");
     EXPECT_EQ(EventCsvWriter::quoteField("two\nlines"), "\"two\nlines\"");
+}
+
+TEST(EventCsvWriter, IsoRowsAreTheSameInEveryLocale) {
+    const auto rows = [] {
+        const EventCsvWriter writer(EventCsvWriter::Format::Iso);
+        QString out = EventCsvWriter::IsoHeader;
+        // 12:00:59.9 stays in its second; a rounded time would move it to the next minute.
+        writer.appendRow(out, Event{1, 1765195259.9, 0.855f, 1});
+        writer.appendRow(out, Event{2, 1765195200.0, 1.0f, 3});
+        writer.appendRow(out, Event{3, 1765195200.0, -1.0f, 2});
+        return out;
+    };
+    const QString expected = "time,state,level_percent\n"
+                             "2025-12-08T12:00:59Z,discharging,85.50\n"
+                             "2025-12-08T12:00:00Z,full,100.00\n"
+                             "2025-12-08T12:00:00Z,charging,\n";
+    EXPECT_EQ(rows(), expected);
+    const QByteArray oldTz = qgetenv("TZ");
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    qputenv("TZ", "Asia/Kolkata");
+    tzset();
+    EXPECT_EQ(rows(), expected) << "German locale, UTC+5:30";
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    qputenv("TZ", oldTz);
+    tzset();
 }
