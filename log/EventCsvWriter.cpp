@@ -40,7 +40,7 @@ QString EventCsvWriter::quoteField(const QString& field) {
 void EventCsvWriter::appendRow(QString& out, const Event& event) const {
     out += quoteField(plainSpaces(dateFormatter_->format(event.creationDate)));
     out += QLatin1Char(',');
-    out += quoteField(EventStateText::history(event.batteryState));
+    out += quoteField(EventStateText::history(event));
     out += QString::asprintf(",%1.2f\n", static_cast<double>(event.batteryLevel));
 }
 

@@ -29,3 +29,13 @@ QString EventStateText::statistics(int state) {
         return QString();
     }
 }
+
+QString EventStateText::history(const Event& event) {
+    return event.notCharging && event.batteryState == 3 ? QStringLiteral("State: Not charging")
+                                                        : history(event.batteryState);
+}
+
+QString EventStateText::statistics(const Event& event) {
+    return event.notCharging && event.batteryState == 3 ? QStringLiteral("Not charging")
+                                                        : statistics(event.batteryState);
+}

@@ -105,7 +105,7 @@ QString HistoryListModel::detailText(const Event& event) const {
                                ? QStringLiteral("unknown")
                                : percentFormatter_->format(static_cast<double>(event.batteryLevel));
     return QStringLiteral("Charge: %1  %2")
-        .arg(charge, EventStateText::history(event.batteryState));
+        .arg(charge, EventStateText::history(event));
 }
 
 void HistoryListModel::reload() {
