@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "BatteryLogHandler.h"
 #include "Device.h"
+#include "HealthReport.h"
 #include "MainScreen.h"
 #include "ReadContext.h"
 #include "ReadOnlyLog.h"
@@ -28,14 +29,17 @@ int ReportCommand::run(const QString& documentsDirectory, Format format) {
     StatisticsReport report(handler, hardware);
     report.buildRows();
     report.updateData();
+    HealthReport health(handler);
+    health.updateData();
     QByteArray text;
     if (format == Json) {
         QJsonObject object = report.toJson();
         object.insert(QStringLiteral("power_source"), device.powerSource().name());
+        object.insert(QStringLiteral("health"), health.toJson());
         text = QJsonDocument(object).toJson(QJsonDocument::Indented);
     } else {
         text = (log ? QByteArray() : QByteArray("No battery log yet\n\n")) +
-               report.toText().toUtf8() +
+               report.toText().toUtf8() + '\n' + health.toText().toUtf8() +
                "\nPower source: " + device.powerSource().name().toUtf8() + '\n';
     }
     // Written unbuffered so a full disk or a closed pipe is a failure, not a cut report.
