@@ -179,6 +179,8 @@ void BatteryLogHandler::addEvent() {
     }
     updateStatistics(sample);
     writeStatisticsData();
+    // A battery put in since the last reading gets its first one now, not within the day.
+    recordHealth();
 }
 
 // Each battery's own level beside the combined one, under the row the save just wrote.

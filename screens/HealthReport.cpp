@@ -31,9 +31,16 @@ void HealthReport::updateData() {
         return;
     }
     const DateTimeFormatter dates(DateTimeFormatter::Style::Medium, DateTimeFormatter::Style::None);
+    QStringList names;
+    for (const auto& entry : trends)
+        names.append(entry.first.name);
     for (const auto& [battery, trend] : trends) {
+        // A swapped battery has the same name as the one before it; its identity tells them apart.
+        const QString name = names.count(battery.name) > 1
+                                 ? QStringLiteral("%1 [%2]").arg(battery.name, battery.key)
+                                 : battery.name;
         if (trends.size() > 1)
-            entries_.append({battery.name, QString()});
+            entries_.append({name, QString()});
         QJsonObject figures;
         const auto add = [&](const QString& label, const QString& text, const char* key,
                              double value) {
@@ -65,7 +72,7 @@ void HealthReport::updateData() {
             add(QStringLiteral("Flagged Readings"),
                 QStringLiteral("%1 (left out)").arg(trend.flaggedCount()), "flagged_readings",
                 trend.flaggedCount());
-        json_.insert(battery.name.isEmpty() ? battery.key : battery.name, figures);
+        json_.insert(name.isEmpty() ? battery.key : name, figures);
     }
 }
 
