@@ -29,7 +29,7 @@ int ImportCommand::run(const QString& documentsDirectory, const QString& upowerD
     ManagedObjectContext context(store);
     const UpowerImport::Result result = UpowerImport::run(context, upowerDirectory);
     for (const QString& error : result.errors)
-        std::fprintf(stderr, "Couldn't read %s\n", qPrintable(error));
+        std::fprintf(stderr, "Couldn't import all of it: %s\n", qPrintable(error));
     std::printf("%s\n", qPrintable(UpowerImport::summary(result, upowerDirectory)));
     return result.errors.isEmpty() ? 0 : 1;
 }

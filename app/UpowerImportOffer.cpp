@@ -22,8 +22,9 @@ void UpowerImportOffer::offer(BatteryLogHandler& log, UserDefaults& defaults, QW
     if (defaults.boolForKey(OfferedKey) || !UpowerImport::hasHistory(dir))
         return;
     if (!parent) {
-        qCInfo(lcApp, "Earlier battery history found in %s; import it with "
-                      "ampelio --import-upower",
+        qCInfo(lcApp,
+               "Earlier battery history found in %s; import it with "
+               "ampelio --import-upower",
                qPrintable(dir));
         return;
     }

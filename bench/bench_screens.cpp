@@ -1,7 +1,7 @@
 // The window and the screens on a log of a million samples.
 #include "Ampelio_ProAppDelegate.h"
-#include "BatteryLogHandler.h"
 #include "BatteryCatalog.h"
+#include "BatteryLogHandler.h"
 #include "BudgetReporter.h"
 #include "CsvExportCommand.h"
 #include "Device.h"
@@ -86,8 +86,13 @@ void BM_HealthSectionTenYears(benchmark::State& state) {
     HealthStore* health = handler.healthStore();
     const qint64 battery = handler.batteryCatalog()->idFor({QStringLiteral("bench"), {}, {}});
     for (int d = 0; d < 3653; ++d) {
-        HealthReading reading{1.5e9 + d * 86400.0, battery, 50000.0 - d * 4.0, 50000.0,
-                              QStringLiteral("mWh"), d / 2, 30.0};
+        HealthReading reading{1.5e9 + d * 86400.0,
+                              battery,
+                              50000.0 - d * 4.0,
+                              50000.0,
+                              QStringLiteral("mWh"),
+                              d / 2,
+                              30.0};
         health->add(reading);
     }
     HealthReport report(handler);

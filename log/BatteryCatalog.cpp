@@ -6,8 +6,6 @@
 
 #include <QStringList>
 
-
-
 BatteryCatalog::BatteryCatalog(SqliteDatabase& database) : database_(database) {}
 
 QString BatteryCatalog::keyOf(const BatteryReading& battery) {
@@ -49,7 +47,7 @@ qint64 BatteryCatalog::idForKey(const QString& key, const QString& name,
             return known_[key] = sqlite3_column_int64(find.get(), 0);
     }
     SqliteStatement add(db, "INSERT INTO batteries (key, name, manufacturer, model, serial, "
-                      "design_capacity) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+                            "design_capacity) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
     if (!add)
         return 0;
     add.bind(1, key);
@@ -72,7 +70,7 @@ qint64 BatteryCatalog::idForKey(const QString& key, const QString& name,
 
 bool BatteryCatalog::recordLevels(qint64 eventId, const QList<QPair<qint64, float>>& levels) {
     SqliteStatement add(database_.handle(), "INSERT OR REPLACE INTO battery_levels "
-                                      "(event_id, battery_id, level) VALUES (?1, ?2, ?3)");
+                                            "(event_id, battery_id, level) VALUES (?1, ?2, ?3)");
     if (!add)
         return false;
     for (const auto& [batteryId, level] : levels) {
@@ -90,8 +88,8 @@ bool BatteryCatalog::recordLevels(qint64 eventId, const QList<QPair<qint64, floa
 QList<QPair<qint64, float>> BatteryCatalog::levelsOf(qint64 eventId) const {
     QList<QPair<qint64, float>> levels;
     SqliteStatement read(database_.hasLayout2() ? database_.handle() : nullptr,
-                   "SELECT battery_id, level FROM battery_levels WHERE event_id = ?1 "
-                   "ORDER BY battery_id");
+                         "SELECT battery_id, level FROM battery_levels WHERE event_id = ?1 "
+                         "ORDER BY battery_id");
     if (!read)
         return levels;
     sqlite3_bind_int64(read.get(), 1, eventId);
@@ -104,7 +102,7 @@ QList<QPair<qint64, float>> BatteryCatalog::levelsOf(qint64 eventId) const {
 QList<BatteryCatalog::Entry> BatteryCatalog::entries() const {
     QList<Entry> out;
     SqliteStatement read(database_.hasLayout2() ? database_.handle() : nullptr,
-                   "SELECT id, key, name FROM batteries ORDER BY id");
+                         "SELECT id, key, name FROM batteries ORDER BY id");
     if (!read)
         return out;
     while (sqlite3_step(read.get()) == SQLITE_ROW)

@@ -30,8 +30,8 @@ bool HealthCsvWriter::write(QIODevice& out, HealthStore& health, BatteryCatalog&
             text += QLatin1Char(',') + EventCsvWriter::quoteField(battery.name);
             text += QString::asprintf(",%.0f,%.0f,", reading.full, reading.design) + reading.unit;
             text += percent ? QString::asprintf(",%.2f", *percent) : QStringLiteral(",");
-            text += reading.cycles ? QStringLiteral(",%1").arg(*reading.cycles)
-                                   : QStringLiteral(",");
+            text +=
+                reading.cycles ? QStringLiteral(",%1").arg(*reading.cycles) : QStringLiteral(",");
             text += reading.temperature ? QString::asprintf(",%.1f", *reading.temperature)
                                         : QStringLiteral(",");
             text += flagged ? QStringLiteral(",yes\n") : QStringLiteral(",no\n");

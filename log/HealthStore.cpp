@@ -5,6 +5,8 @@
 #include "SqliteDatabase.h"
 #include "SqliteStatement.h"
 
+#include <cmath>
+
 namespace {
 HealthReading readRow(const SqliteStatement& s) {
     sqlite3_stmt* stmt = s.get();
@@ -21,7 +23,8 @@ HealthReading readRow(const SqliteStatement& s) {
     return reading;
 }
 
-#define HEALTH_COLUMNS "SELECT date, battery_id, full, design, unit, cycles, temperature FROM health "
+#define HEALTH_COLUMNS                                                                             \
+    "SELECT date, battery_id, full, design, unit, cycles, temperature FROM health "
 } // namespace
 
 HealthStore::HealthStore(SqliteDatabase& database, BatteryCatalog& catalog)
@@ -60,9 +63,10 @@ int HealthStore::recordIfDue(const QList<BatteryReading>& batteries, double now)
         reading->batteryId = catalog_.idFor(battery);
         if (reading->batteryId == 0)
             continue;
+        // Measured from the reading taken last, either way: a clock set back a week gives one
+        // reading now, not none for a week nor one at every check.
         const auto last = lastDate(reading->batteryId);
-        // A clock set back (last reading in the future) must not stop the readings for good.
-        if (last && now - *last < ReadingInterval && now >= *last)
+        if (last && std::fabs(now - *last) < ReadingInterval)
             continue;
         if (add(*reading))
             ++added;
@@ -96,11 +100,11 @@ bool HealthStore::add(const HealthReading& reading) {
 
 std::optional<double> HealthStore::lastDate(qint64 batteryId) const {
     SqliteStatement read(database_.hasLayout2() ? database_.handle() : nullptr,
-                         "SELECT max(date) FROM health WHERE battery_id = ?1");
+                         "SELECT date FROM health WHERE battery_id = ?1 ORDER BY id DESC LIMIT 1");
     if (!read)
         return std::nullopt;
     sqlite3_bind_int64(read.get(), 1, batteryId);
-    if (sqlite3_step(read.get()) != SQLITE_ROW || sqlite3_column_type(read.get(), 0) == SQLITE_NULL)
+    if (sqlite3_step(read.get()) != SQLITE_ROW)
         return std::nullopt;
     return sqlite3_column_double(read.get(), 0);
 }

@@ -27,6 +27,7 @@ public:
     // how many were added.
     int recordIfDue(const QList<BatteryReading>& batteries, double now);
     bool add(const HealthReading& reading);
+    // The date of the battery's reading taken last (not the latest date: the clock may step).
     std::optional<double> lastDate(qint64 batteryId) const;
     // A battery's readings, oldest first.
     QList<HealthReading> readings(qint64 batteryId) const;

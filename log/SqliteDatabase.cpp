@@ -178,12 +178,10 @@ bool SqliteDatabase::openAndPrepareSchema(Mode mode) {
                         "battery_state INTEGER NOT NULL, not_charging INTEGER NOT NULL DEFAULT 0, "
                         "battery_id INTEGER NOT NULL DEFAULT 0)",
                         &openError_)) &&
-        (!migrate ||
-         exec("ALTER TABLE events ADD COLUMN not_charging INTEGER NOT NULL DEFAULT 0",
-              &openError_)) &&
-        (!migrate ||
-         exec("ALTER TABLE events ADD COLUMN battery_id INTEGER NOT NULL DEFAULT 0",
-              &openError_)) &&
+        (!migrate || exec("ALTER TABLE events ADD COLUMN not_charging INTEGER NOT NULL DEFAULT 0",
+                          &openError_)) &&
+        (!migrate || exec("ALTER TABLE events ADD COLUMN battery_id INTEGER NOT NULL DEFAULT 0",
+                          &openError_)) &&
         exec("CREATE INDEX IF NOT EXISTS events_by_date ON events(creation_date)", &openError_) &&
         exec(Layout2Tables, &openError_) && exec(LayoutVersionPragma, &openError_);
     if (!ready || !exec("COMMIT", &openError_)) {
@@ -191,8 +189,7 @@ bool SqliteDatabase::openAndPrepareSchema(Mode mode) {
         return false;
     }
     if (migrate)
-        qCInfo(lcLog, "Converted the log %s to layout %d", qPrintable(path_),
-               StoreLayout::Version);
+        qCInfo(lcLog, "Converted the log %s to layout %d", qPrintable(path_), StoreLayout::Version);
     hasLayout2_ = true;
     return true;
 }
@@ -229,8 +226,8 @@ sqlite3_stmt* SqliteDatabase::statement(int index, const char* sql) {
     if (text.startsWith(Layout1Select))
         text.replace(0, qsizetype(std::strlen(Layout1Select)),
                      hasLayout2_ ? Layout2Select : OlderLayoutSelect);
-    if (sqlite3_prepare_v3(db_, text.constData(), -1, SQLITE_PREPARE_PERSISTENT, &stmt,
-                           nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v3(db_, text.constData(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
+        SQLITE_OK) {
         qCWarning(lcLog, "Couldn't prepare a store query: %s", sqlite3_errmsg(db_));
         stmt = nullptr;
     }

@@ -60,9 +60,8 @@ float BatteryReading::accurateLevel() const {
 }
 
 QString BatteryIdentity::key() const {
-    const QString last = !serial.isEmpty() || designCapacity < 0
-                             ? serial
-                             : QString::number(designCapacity, 'f', 0);
+    const QString last =
+        !serial.isEmpty() || designCapacity < 0 ? serial : QString::number(designCapacity, 'f', 0);
     return QStringList{manufacturer, model, last}.join(QLatin1Char('/'));
 }
 
@@ -99,8 +98,7 @@ float PowerSource::combinedLevel(const QList<BatteryReading>& batteries) {
         if (full <= 0.0)
             return -1.0f;
         const double level = now / full;
-        return level > MaxPlausibleOvercharge ? -1.0f
-                                              : static_cast<float>(std::min(level, 1.0));
+        return level > MaxPlausibleOvercharge ? -1.0f : static_cast<float>(std::min(level, 1.0));
     };
     const float byEnergy = total(CurrentEnergy, MaxEnergy);
     return byEnergy >= 0.0f ? byEnergy : total(CurrentCapacity, MaxCapacity);

@@ -125,7 +125,7 @@ void SysfsPowerSource::addElectricals(const QString& dir, BatteryState state,
         mA = std::fabs(*uW) / *uV * 1000.0;
     if (uW)
         table.insert(Power, state == BatteryStateUnplugged ? -std::fabs(*uW) / 1000.0
-                                                          : std::fabs(*uW) / 1000.0);
+                                                           : std::fabs(*uW) / 1000.0);
 
     // Drivers disagree on the sign of current_now; the status tells the direction.
     if (mA) {

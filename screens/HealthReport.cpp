@@ -62,9 +62,8 @@ void HealthReport::updateData() {
                 entries_.append({label, QStringLiteral("not in sight")});
                 continue;
             }
-            const QString text = projection->alreadyReached
-                                     ? QStringLiteral("reached")
-                                     : dates.format(projection->date);
+            const QString text = projection->alreadyReached ? QStringLiteral("reached")
+                                                            : dates.format(projection->date);
             add(label, text, level == 80 ? "expected_80_percent_date" : "expected_70_percent_date",
                 projection->date);
         }

@@ -127,10 +127,10 @@ void StatisticsReport::rebuildHardware() {
     // Several batteries: the level they give together, then each battery under its name.
     const float combined = PowerSource::combinedLevel(batteries);
     if (combined >= 0.0f) {
-        hardwareEntries_.append({QStringLiteral("Combined Charge"),
-                                 QString::asprintf("%2.2f%%", combined * 100.0f)});
-        hardwareReadings_.append({QStringLiteral("combined_charge_percent"),
-                                  number(combined * 100.0f)});
+        hardwareEntries_.append(
+            {QStringLiteral("Combined Charge"), QString::asprintf("%2.2f%%", combined * 100.0f)});
+        hardwareReadings_.append(
+            {QStringLiteral("combined_charge_percent"), number(combined * 100.0f)});
     }
     for (qsizetype i = 0; i < batteries.size(); ++i) {
         hardwareEntries_.append({batteries[i].name, QString()});

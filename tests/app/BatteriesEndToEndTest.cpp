@@ -50,7 +50,8 @@ TEST_F(BatteriesEndToEndTest, TwoBatteriesOneSwappedMidRun) {
     ASSERT_TRUE(app.waitForFinished(5000));
     EXPECT_EQ(app.exitCode(), 0);
     seen += QString::fromUtf8(app.readAll());
-    EXPECT_EQ(seen.count("New battery in the log"), 5) << "three cells and two sets" << qPrintable(seen);
+    EXPECT_EQ(seen.count("New battery in the log"), 5)
+        << "three cells and two sets" << qPrintable(seen);
 
     const QStringList lines = exportCsv().split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3) << qPrintable(lines.join('\n'));
@@ -59,13 +60,16 @@ TEST_F(BatteriesEndToEndTest, TwoBatteriesOneSwappedMidRun) {
 
     const Result report = run({"--report"});
     ASSERT_EQ(report.exitCode, 0) << qPrintable(report.err);
-    const QString hardware = report.out.section("Battery Hardware Report", 1).section("Battery Health", 0, 0);
-    EXPECT_TRUE(hardware.contains(QRegularExpression("Combined Charge +80.00%"))) << qPrintable(hardware);
-    EXPECT_TRUE(hardware.contains(QRegularExpression("L20M3P71 \\(BAT1\\)\\s+Current Energy +30.00 Wh\\s+Full Energy +35.00 Wh")))
+    const QString hardware =
+        report.out.section("Battery Hardware Report", 1).section("Battery Health", 0, 0);
+    EXPECT_TRUE(hardware.contains(QRegularExpression("Combined Charge +80.00%")))
+        << qPrintable(hardware);
+    EXPECT_TRUE(hardware.contains(QRegularExpression(
+        "L20M3P71 \\(BAT1\\)\\s+Current Energy +30.00 Wh\\s+Full Energy +35.00 Wh")))
         << qPrintable(hardware);
     const QString health = report.out.section("Battery Health", 1);
-    EXPECT_EQ(health.count(QRegularExpression("Health +\\d")), 3) << "the old battery stays"
-                                                                   << qPrintable(health);
+    EXPECT_EQ(health.count(QRegularExpression("Health +\\d")), 3)
+        << "the old battery stays" << qPrintable(health);
     EXPECT_TRUE(health.contains("[SMP/L20M3P71/B-1]")) << qPrintable(health);
     EXPECT_TRUE(health.contains(QRegularExpression("Health +70.0%"))) << qPrintable(health);
 

@@ -72,9 +72,8 @@ TEST_F(BatteriesTest, NotChargingIsItsOwnTextAndStoredAsFull) {
     EXPECT_EQ(EventStateText::history(events[1]), "State: Not charging");
     EXPECT_EQ(EventStateText::statistics(events[1]), "Not charging");
     EXPECT_EQ(EventStateText::history(events[0]), "State: Battery Full");
-    const QString csv = EventCsvWriter::text(handler->persistentStoreCoordinator()
-                                                 ->newReadContext()
-                                                 .get());
+    const QString csv =
+        EventCsvWriter::text(handler->persistentStoreCoordinator()->newReadContext().get());
     EXPECT_TRUE(csv.contains(",State: Not charging,0.80\n")) << qPrintable(csv);
     EXPECT_TRUE(csv.contains(",State: Battery Full,1.00\n"));
 }
@@ -138,6 +137,15 @@ TEST_F(BatteriesTest, HealthIsReadAtStartAndOnceADay) {
     int all = 0;
     health->forEach([&all](const HealthReading&) { return ++all; });
     EXPECT_EQ(all, 4) << "both batteries, twice";
+
+    // The clock set back a week: one reading now, then the day counts from it.
+    clock.advance(-8 * 86400.0);
+    handler->recordHealth();
+    handler->recordHealth();
+    EXPECT_EQ(health->readings(first).size(), 3);
+    clock.advance(3600);
+    handler->recordHealth();
+    EXPECT_EQ(health->readings(first).size(), 3);
 }
 
 TEST(HealthTrend, AYearLosingOnePercentAMonthProjectsEightyPercent) {

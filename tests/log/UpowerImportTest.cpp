@@ -1,7 +1,7 @@
+#include "UpowerImport.h"
 #include "EventStore.h"
 #include "ManagedObjectContext.h"
 #include "TestSupport.h"
-#include "UpowerImport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -18,7 +18,9 @@ protected:
     EventStore store{dir.filePath("Locations.sqlite")};
     ManagedObjectContext context{store};
 
-    QList<Event> all() { return context.executeFetchRequest({std::nullopt, std::nullopt, true, 0}); }
+    QList<Event> all() {
+        return context.executeFetchRequest({std::nullopt, std::nullopt, true, 0});
+    }
 };
 } // namespace
 
@@ -30,10 +32,10 @@ TEST_F(UpowerImportTest, StatesLevelsAndBadLines) {
               "1180\t100\tfully-charged\n"
               "1240\t50\tempty\n"
               "1300\t40\tunknown\n"
-              "1360\t140\tcharging\n"        // above 100 %
-              "1420\tnan\tcharging\n"        // not a number
-              "1480\t40\tsideways\n"         // no such state
-              "1540\t40\n"                   // a field short
+              "1360\t140\tcharging\n" // above 100 %
+              "1420\tnan\tcharging\n" // not a number
+              "1480\t40\tsideways\n"  // no such state
+              "1540\t40\n"            // a field short
               "\n");
     EXPECT_TRUE(UpowerImport::hasHistory(upower()));
     const UpowerImport::Result result = UpowerImport::run(context, upower());
@@ -57,10 +59,10 @@ TEST_F(UpowerImportTest, MergesWithTheLogThroughTheDropRule) {
     context.insertNewEvent(5000.0, 0.50f, 1);
     ASSERT_TRUE(context.save(nullptr));
     // Two batteries' files interleave in time; they are merged in time order.
-    writeFile(upower() + "/history-charge-b.dat", "1000\t80\tdischarging\n"  // held already
-                                                  "2000\t78\tdischarging\n"  // adds nothing
+    writeFile(upower() + "/history-charge-b.dat", "1000\t80\tdischarging\n"   // held already
+                                                  "2000\t78\tdischarging\n"   // adds nothing
                                                   "4000\t60\tdischarging\n"); // kept
-    writeFile(upower() + "/history-charge-a.dat", "3000\t70\tdischarging\n"  // kept
+    writeFile(upower() + "/history-charge-a.dat", "3000\t70\tdischarging\n"   // kept
                                                   "5001\t48\tdischarging\n"); // near 0.50: dropped
     writeFile(upower() + "/history-rate-a.dat", "3000\t7.5\tdischarging\nbad\n");
     const UpowerImport::Result result = UpowerImport::run(context, upower());

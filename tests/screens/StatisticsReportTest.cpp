@@ -348,16 +348,15 @@ TEST_F(StatisticsReportTest, SeveralBatteriesAreListedEachWithTheirLevelTogether
     StatisticsReport laptopReport(handler, laptopHardware);
     laptopReport.updateData();
     using Row = std::pair<QString, QString>;
-    EXPECT_EQ(laptopReport.hardwareEntries(),
-              (QList<Row>{{"Combined Charge", "87.50%"},
-                          {"Front (BAT0)", ""},
-                          {"Current Energy", "10.00 Wh"},
-                          {"Full Energy", "20.00 Wh"},
-                          {"Charge", "50.00%"},
-                          {"BAT1", ""},
-                          {"Current Energy", "60.00 Wh"},
-                          {"Full Energy", "60.00 Wh"},
-                          {"Charge", "100.00%"}}))
+    EXPECT_EQ(laptopReport.hardwareEntries(), (QList<Row>{{"Combined Charge", "87.50%"},
+                                                          {"Front (BAT0)", ""},
+                                                          {"Current Energy", "10.00 Wh"},
+                                                          {"Full Energy", "20.00 Wh"},
+                                                          {"Charge", "50.00%"},
+                                                          {"BAT1", ""},
+                                                          {"Current Energy", "60.00 Wh"},
+                                                          {"Full Energy", "60.00 Wh"},
+                                                          {"Charge", "100.00%"}}))
         << "70 of 80 Wh together, not the mean of 50 % and 100 %";
     const QJsonObject json = laptopReport.toJson()["hardware"].toObject();
     EXPECT_DOUBLE_EQ(json["battery1_charge_percent"].toDouble(), 100.0);
