@@ -4,6 +4,8 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 
 #include <csignal>
@@ -72,6 +74,15 @@ TEST_F(BatteriesEndToEndTest, TwoBatteriesOneSwappedMidRun) {
         << "the old battery stays" << qPrintable(health);
     EXPECT_TRUE(health.contains("[SMP/L20M3P71/B-1]")) << qPrintable(health);
     EXPECT_TRUE(health.contains(QRegularExpression("Health +70.0%"))) << qPrintable(health);
+
+    const Result json = run({"--report", "--json"});
+    ASSERT_EQ(json.exitCode, 0) << qPrintable(json.err);
+    const QJsonObject object = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    const QJsonObject healthFigures = object["health"].toObject();
+    EXPECT_EQ(healthFigures.size(), 3) << qPrintable(json.out);
+    EXPECT_DOUBLE_EQ(healthFigures["L20M3P71 (BAT0)"].toObject()["health_percent"].toDouble(),
+                     80.0);
+    EXPECT_DOUBLE_EQ(object["hardware"].toObject()["combined_charge_percent"].toDouble(), 80.0);
 
     const Result csv = run({"--export-csv", "--health"});
     ASSERT_EQ(csv.exitCode, 0) << qPrintable(csv.err);
