@@ -1,12 +1,22 @@
 // The real executable on a laptop with two energy-reporting batteries, and the import of the
 // power daemon's history.
+#include "BatteryLogHandler.h"
 #include "CommandLineFixture.h"
+#include "Device.h"
+#include "ManagedObjectContext.h"
+#include "SysfsPowerSource.h"
+#include "UpowerImportOffer.h"
+#include "UserDefaults.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <csignal>
 
@@ -134,4 +144,39 @@ TEST_F(BatteriesEndToEndTest, ImportsThePowerDaemonsHistoryOnce) {
     EXPECT_TRUE(waitForLine(app, seen, "ampelio --import-upower", 15000)) << qPrintable(seen);
     ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
     ASSERT_TRUE(app.waitForFinished(5000));
+}
+
+// The window asks once; a yes imports into the running log, whose listeners hear of it.
+TEST(UpowerImportOffer, TheWindowAsksOnceAndImportsOnYes) {
+    FakeClock clock;
+    TemporaryHome home;
+    QTemporaryDir upower;
+    writeFile(upower.filePath("history-charge-a.dat"), "1000\t80\tdischarging\n"
+                                                       "2000\t60\tdischarging\n");
+    qputenv("AMPELIO_UPOWER_DIR", upower.path().toUtf8());
+    Device device(std::make_unique<SysfsPowerSource>(home.path() + "/none"), 60000);
+    UserDefaults defaults(home.configDir() + "/Ampelio.ini");
+    BatteryLogHandler log(device, home.dataDir(), defaults);
+    QWidget window;
+    int changes = 0;
+    QObject::connect(&log, &BatteryLogHandler::dataChanged, [&changes](int) { ++changes; });
+    int questions = 0;
+    // Answers each box that comes up: Yes to the question, OK to the summary.
+    QTimer answer;
+    answer.setInterval(10);
+    QObject::connect(&answer, &QTimer::timeout, [&questions] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            questions += box->button(QMessageBox::Yes) ? 1 : 0;
+            box->button(QMessageBox::Yes) ? box->button(QMessageBox::Yes)->click()
+                                          : box->button(QMessageBox::Ok)->click();
+        }
+    });
+    answer.start();
+    UpowerImportOffer::offer(log, defaults, &window);
+    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(log.managedObjectContext()->savedCount(), 2);
+    EXPECT_EQ(changes, 1);
+    UpowerImportOffer::offer(log, defaults, &window);
+    EXPECT_EQ(questions, 1) << "asked once";
+    qunsetenv("AMPELIO_UPOWER_DIR");
 }
