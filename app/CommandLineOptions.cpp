@@ -25,6 +25,13 @@ constexpr CommandLineOption Options[] = {
                     "to standard output.",
      .valueName = "FILE",
      .defaultValue = "-"},
+    {.name = "import-upower",
+     .kind = Mode,
+     .description = "Merges the battery history the system's power daemon kept in DIR "
+                    "(history-charge-*.dat) into the log, without duplicates, and says how many "
+                    "samples it took.",
+     .valueName = "DIR",
+     .defaultValue = "/var/lib/upower"},
     {.name = "screenshot",
      .kind = Mode,
      .description = "Renders each tab offscreen to DIR/graph.png, DIR/history.png and "
@@ -51,6 +58,11 @@ constexpr CommandLineOption Options[] = {
      .description = "Prints the report as one JSON object, numbers with their units in the "
                     "key names.",
      .appliesTo = "report"},
+    {.name = "health",
+     .kind = Setting,
+     .description = "Exports the batteries' daily health readings (capacities, health, cycles, "
+                    "temperature) instead of the samples.",
+     .appliesTo = "export-csv"},
 };
 
 constexpr EnvironmentVariable Environment[] = {
@@ -59,6 +71,8 @@ constexpr EnvironmentVariable Environment[] = {
     {"AMPELIO_POWER_SUPPLY_DIR", "The power_supply directory (default /sys/class/power_supply)."},
     {"AMPELIO_POLL_SECONDS", "How often the battery is read, in seconds (default 30)."},
     {"AMPELIO_SIMULATION_SPEED", "Runs the simulated battery N times faster."},
+    {"AMPELIO_UPOWER_DIR", "Where the first start looks for the power daemon's battery history "
+                           "(default /var/lib/upower)."},
     {"AMPELIO_ANALYTICS_URL", "Where analytics reports go (default: the reserved name "
                               "analytics.invalid, so nothing leaves the machine)."},
     {"AMPELIO_KEYCHAIN", "file keeps the analytics timestamp in a 0600 file instead of the "

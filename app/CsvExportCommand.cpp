@@ -1,7 +1,10 @@
 #include "CsvExportCommand.h"
 
 #include "AtomicFile.h"
+#include "BatteryCatalog.h"
 #include "EventCsvWriter.h"
+#include "HealthCsvWriter.h"
+#include "HealthStore.h"
 #include "ReadContext.h"
 #include "ReadOnlyLog.h"
 
@@ -28,7 +31,8 @@ private:
 };
 } // namespace
 
-int CsvExportCommand::run(const QString& documentsDirectory, const QString& outputPath, bool iso) {
+int CsvExportCommand::run(const QString& documentsDirectory, const QString& outputPath,
+                          Content content, bool iso) {
     // Read only: exporting never creates, converts or writes the log of a running logger.
     std::unique_ptr<ReadContext> log;
     if (const auto status = ReadOnlyLog::open(documentsDirectory, log); status != 0)
@@ -39,8 +43,17 @@ int CsvExportCommand::run(const QString& documentsDirectory, const QString& outp
     bool written = out.open();
     if (written) {
         AtomicFileDevice device(out);
-        written = EventCsvWriter::write(
-            device, log.get(), iso ? EventCsvWriter::Format::Iso : EventCsvWriter::Format::Display);
+        if (content == Samples) {
+            written = EventCsvWriter::write(device, log.get(),
+                                            iso ? EventCsvWriter::Format::Iso
+                                                : EventCsvWriter::Format::Display);
+        } else if (!log) {
+            written = device.write(HealthCsvWriter::Header.toUtf8()) >= 0;
+        } else {
+            BatteryCatalog catalog(*log->database());
+            HealthStore health(*log->database(), catalog);
+            written = HealthCsvWriter::write(device, health, catalog);
+        }
     }
     if (!written || !out.commit()) {
         const QString reason = out.errorString().isEmpty()

@@ -5,6 +5,7 @@
 #include "ChargeTimeEstimator.h"
 #include "Clock.h"
 #include "Device.h"
+#include "HealthReport.h"
 #include "MainScreen.h"
 #include "ReadContext.h"
 #include "ReadOnlyLog.h"
@@ -63,6 +64,8 @@ int ReportCommand::run(const QString& documentsDirectory, Format format) {
     report.buildRows();
     report.updateData();
     const ChargeTimeEstimate estimate = currentEstimate(handler, device.powerSource());
+    HealthReport health(handler);
+    health.updateData();
     QByteArray text;
     if (format == Json) {
         QJsonObject object = report.toJson();
@@ -73,11 +76,13 @@ int ReportCommand::run(const QString& documentsDirectory, Format format) {
         };
         object.insert(QStringLiteral("time_to_empty_s"), seconds(ChargeTimeEstimate::ToEmpty));
         object.insert(QStringLiteral("time_to_full_s"), seconds(ChargeTimeEstimate::ToFull));
+        object.insert(QStringLiteral("health"), health.toJson());
         text = QJsonDocument(object).toJson(QJsonDocument::Indented);
     } else {
         text = (log ? QByteArray() : QByteArray("No battery log yet\n\n")) +
-               report.toText().toUtf8() + '\n' + estimateLine(estimate) +
-               "Power source: " + device.powerSource().name().toUtf8() + '\n';
+               report.toText().toUtf8() + '\n' + health.toText().toUtf8() + '\n' +
+               estimateLine(estimate) + "Power source: " + device.powerSource().name().toUtf8() +
+               '\n';
     }
     // Written unbuffered so a full disk or a closed pipe is a failure, not a cut report.
     AtomicFile out(STDOUT_FILENO);

@@ -7,6 +7,7 @@
 #include "CsvExportCommand.h"
 #include "Device.h"
 #include "HeadlessRunner.h"
+#include "ImportCommand.h"
 #include "KeepAliveService.h"
 #include "MainScreen.h"
 #include "MainWindow.h"
@@ -14,6 +15,7 @@
 #include "ReportCommand.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
+#include "UpowerImportOffer.h"
 #include "UserDefaults.h"
 #include "WindowedApplication.h"
 
@@ -21,6 +23,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
+#include <QTimer>
 
 #include <cstdio>
 #include <optional>
@@ -64,6 +67,7 @@ int runHeadless(int argc, char* argv[], bool explicitlyAsked) {
     Ampelio_ProAppDelegate delegate(Device::current(), Paths::documentsDirectory(),
                                     UserDefaults::standard(), keepAlive);
     HeadlessRunner runner(delegate);
+    UpowerImportOffer::offer(delegate.batteryLogHandler(), UserDefaults::standard(), nullptr);
     return runner.run();
 }
 
@@ -92,7 +96,14 @@ int runWindowed(int argc, char* argv[], const std::optional<QString>& screenshot
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &app,
                      [&application] { application.terminate(); });
-    return screenshotDir ? application.screenshot(*screenshotDir) : application.run();
+    if (screenshotDir)
+        return application.screenshot(*screenshotDir);
+    // Once the window shows: the question belongs in front of it.
+    QTimer::singleShot(0, &application.window(), [&application] {
+        UpowerImportOffer::offer(application.delegate().batteryLogHandler(),
+                                 UserDefaults::standard(), &application.window());
+    });
+    return application.run();
 }
 } // namespace
 
@@ -137,14 +148,19 @@ int main(int argc, char* argv[]) {
                                                                        ? ReportCommand::Json
                                                                        : ReportCommand::Text);
         const QString file = line.value("export-csv");
-        return CsvExportCommand::run(Paths::documentsDirectory(),
-                                     file == QLatin1String("-") ? QString() : file,
-                                     line.isSet("iso"));
+        return CsvExportCommand::run(
+            Paths::documentsDirectory(), file == QLatin1String("-") ? QString() : file,
+            line.isSet("health") ? CsvExportCommand::Health : CsvExportCommand::Samples,
+            line.isSet("iso"));
     }
     if (line.isSet("metrics-textfile") && !useMetricsDirectory(line.value("metrics-textfile")))
         return CommandLineOptions::Failure;
     // Failures here show when the store opens, with the reason and the path.
     Paths::createPrivateDirectories();
+    if (mode == QLatin1String("import-upower")) {
+        QCoreApplication app(argc, argv);
+        return ImportCommand::run(Paths::documentsDirectory(), line.value("import-upower"));
+    }
     if (mode == QLatin1String("screenshot"))
         return runWindowed(argc, argv, line.value("screenshot"));
     if (mode == QLatin1String("headless") || !hasDisplay())

@@ -10,6 +10,7 @@
 #include "StatisticsHandler.h"
 #include "StatisticsRange.h"
 #include "SyntheticHistory.h"
+#include "UpowerImport.h"
 #include "UserDefaults.h"
 
 #include <QCoreApplication>
@@ -131,6 +132,46 @@ BENCHMARK(BM_GetArrayDay)->Repetitions(5)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GetLastMonth)->Repetitions(5)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenStoreAndLoadStatistics)->Repetitions(5)->Unit(benchmark::kMillisecond);
 
+// Seven days of the power daemon's history at its own pace (a line a minute in each of the
+// charge and rate files): about 20,000 lines, imported into an empty log.
+void BM_ImportUpowerWeek(benchmark::State& state) {
+    QTemporaryDir upower;
+    QByteArray charge;
+    QByteArray rate;
+    const qint64 start = 1.7e9;
+    for (int i = 0; i < 7 * 1440; ++i) {
+        const QByteArray time = QByteArray::number(start + i * 60) + '\t';
+        // Drains over five hours, charges in one, again and again.
+        const int minute = i % 360;
+        const double percent = minute < 300 ? 100.0 - minute * 0.3 : 10.0 + (minute - 300) * 1.5;
+        charge += time + QByteArray::number(percent, 'f', 1) +
+                  (minute < 300 ? "\tdischarging\n" : "\tcharging\n");
+        rate += time + "7.5\tdischarging\n";
+    }
+    QFile chargeFile(upower.filePath("history-charge-bench.dat"));
+    QFile rateFile(upower.filePath("history-rate-bench.dat"));
+    if (!chargeFile.open(QIODevice::WriteOnly) || !rateFile.open(QIODevice::WriteOnly))
+        state.SkipWithError("cannot write the history files");
+    chargeFile.write(charge);
+    rateFile.write(rate);
+    chargeFile.close();
+    rateFile.close();
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir documents;
+        {
+            EventStore store(Paths::storePath(documents.path()));
+            ManagedObjectContext context(store);
+            state.ResumeTiming();
+            const UpowerImport::Result result = UpowerImport::run(context, upower.path());
+            benchmark::DoNotOptimize(result.taken);
+            state.PauseTiming();
+        }
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ImportUpowerWeek)->Repetitions(3)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     return runBudgetedBenchmarks(
@@ -144,6 +185,7 @@ int main(int argc, char** argv) {
             {"Last Month over 43,200 samples", "BM_DecadeLastMonth", "", 15e6},
             {"open store + load statistics, 5.26M rows", "BM_DecadeOpenStoreAndLoadStatistics", "",
              50e6},
+            {"--import-upower of 20,160 history lines", "BM_ImportUpowerWeek", "", 1000e6},
         },
         [] { largeLog(); });
 }

@@ -1,9 +1,12 @@
 // The window and the screens on a log of a million samples.
 #include "Ampelio_ProAppDelegate.h"
+#include "BatteryCatalog.h"
 #include "BatteryLogHandler.h"
 #include "BudgetReporter.h"
 #include "CsvExportCommand.h"
 #include "Device.h"
+#include "HealthReport.h"
+#include "HealthStore.h"
 #include "HistoryViewController.h"
 #include "LargeLog.h"
 #include "MainWindow.h"
@@ -15,6 +18,7 @@
 
 #include <QApplication>
 #include <QListView>
+#include <QTemporaryDir>
 
 #include <sys/resource.h>
 
@@ -74,6 +78,28 @@ void BM_UpdateData(benchmark::State& state) {
         report.updateData();
 }
 
+// The Battery Health section of a battery read every day for ten years.
+void BM_HealthSectionTenYears(benchmark::State& state) {
+    QTemporaryDir home;
+    Log log;
+    BatteryLogHandler handler(log.device, home.path(), log.defaults);
+    HealthStore* health = handler.healthStore();
+    const qint64 battery = handler.batteryCatalog()->idFor({QStringLiteral("bench"), {}, {}});
+    for (int d = 0; d < 3653; ++d) {
+        HealthReading reading{1.5e9 + d * 86400.0,
+                              battery,
+                              50000.0 - d * 4.0,
+                              50000.0,
+                              QStringLiteral("mWh"),
+                              d / 2,
+                              30.0};
+        health->add(reading);
+    }
+    HealthReport report(handler);
+    for (auto _ : state)
+        report.updateData();
+}
+
 long maxRssKb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -97,6 +123,7 @@ BENCHMARK(BM_WindowShown)->Repetitions(3)->Iterations(3)->Unit(benchmark::kMilli
 BENCHMARK(BM_HistoryOpen)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HistoryScrollToLast)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UpdateData)->Repetitions(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HealthSectionTenYears)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportCsv)->Repetitions(3)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
@@ -109,6 +136,7 @@ int main(int argc, char** argv) {
             {"History tab opened", "BM_HistoryOpen", "", 200e6},
             {"History scrolled to its last row", "BM_HistoryScrollToLast", "", 200e6},
             {"updateData", "BM_UpdateData", "", 50e6},
+            {"Battery Health of ten years of daily readings", "BM_HealthSectionTenYears", "", 20e6},
             {"--export-csv of a million lines (200,000 lines/s)", "BM_ExportCsv", "", 5000e6},
         },
         [] { largeLog(); });

@@ -5,6 +5,7 @@
 #include "DateIntervalFormatter.h"
 #include "DateTimeFormatter.h"
 #include "Device.h"
+#include "EventStateText.h"
 #include "GraphBubbleView.h"
 #include "LogCategories.h"
 #include "StatisticsHandler.h"
@@ -127,7 +128,7 @@ PointClickedView::Texts PointClickedView::compose(const Event& selected, int run
     const DateTimeFormatter formatter(DateTimeFormatter::Style::Medium,
                                       DateTimeFormatter::Style::Short);
     const QString date = formatter.format(selected.creationDate);
-    const QString state = StatisticsHandler::formatBatteryState(selected.batteryState);
+    const QString state = EventStateText::statistics(selected);
     const QString runText = StatisticsHandler::formatBatteryState(runState);
     const float level = selected.batteryLevel;
     const float max =

@@ -1,13 +1,16 @@
 #include "BatteryLogHandler.h"
 
 #include "Alert.h"
+#include "BatteryCatalog.h"
 #include "Clock.h"
 #include "Device.h"
 #include "DropRule.h"
 #include "EventStore.h"
+#include "HealthStore.h"
 #include "LogCategories.h"
 #include "ManagedObjectContext.h"
 #include "Paths.h"
+#include "SqliteDatabase.h"
 #include "StatisticsFile.h"
 #include "ThreadAffinity.h"
 #include "UserDefaults.h"
@@ -22,6 +25,9 @@ const char* const StoreAlertMessage =
 // Samples are compared against the newest record dated more than this far ahead of now, so a
 // record from a clock that ran ahead does not suppress samples.
 constexpr int PreviousSampleAge = -10;
+// Health is due once a day; looking every hour catches the day on a machine that never sleeps
+// and never changes its level (on the charger at a limit).
+constexpr int HealthCheckMilliseconds = 3600 * 1000;
 } // namespace
 
 BatteryLogHandler::BatteryLogHandler(Device& device, QString documentsDirectory,
@@ -43,6 +49,33 @@ void BatteryLogHandler::startMonitoring() {
     connect(&device_, &Device::batteryStateDidChange, this,
             &BatteryLogHandler::batteryStateDidChange, Qt::UniqueConnection);
     device_.setBatteryMonitoringEnabled(true);
+    recordHealth();
+    if (!healthTimer_) {
+        healthTimer_ = new QTimer(this);
+        healthTimer_->setInterval(HealthCheckMilliseconds);
+        connect(healthTimer_, &QTimer::timeout, this, &BatteryLogHandler::recordHealth);
+        healthTimer_->start();
+    }
+}
+
+BatteryCatalog* BatteryLogHandler::batteryCatalog() {
+    EventStore* store = persistentStoreCoordinator();
+    if (!catalog_ && store && store->hasStore())
+        catalog_ = std::make_unique<BatteryCatalog>(store->mainConnection());
+    return catalog_.get();
+}
+
+HealthStore* BatteryLogHandler::healthStore() {
+    if (!health_ && batteryCatalog())
+        health_ = std::make_unique<HealthStore>(store_->mainConnection(), *catalog_);
+    return health_.get();
+}
+
+void BatteryLogHandler::recordHealth() {
+    if (access_ == StoreAccess::ReadOnly)
+        return;
+    if (HealthStore* health = healthStore())
+        health->recordIfDue(device_.powerSource().batteries(), Clock::now());
 }
 
 // --- store -----------------------------------------------------------------------------------
@@ -112,15 +145,22 @@ void BatteryLogHandler::addEvent() {
     AMPELIO_ASSERT_OWN_THREAD(this);
     if (access_ == StoreAccess::ReadOnly)
         return;
-    float level = device_.powerSource().accurateBatteryLevel();
+    // Several batteries are logged as one: their level together, as the desktop shows it.
+    const QList<BatteryReading> batteries = device_.powerSource().batteries();
+    float level = PowerSource::combinedLevel(batteries);
     if (level < 0.0f)
         level = device_.batteryLevel();
+    const BatteryState state = device_.batteryState();
+    const bool notCharging = state == BatteryStateFull && device_.powerSource().isNotCharging();
+    BatteryCatalog* catalog = batteryCatalog();
+    const qint64 batteryId = catalog ? catalog->idForSet(batteries) : 0;
 
     const QList<Event> neighbours = getArrayFrom(PreviousSampleAge, PreviousSampleAge, true);
     ManagedObjectContext* context = managedObjectContext();
     if (!context)
         return;
-    const Event sample = context->insertNewEvent(Clock::now(), level, device_.batteryState());
+    const Event sample =
+        context->insertNewEvent(Clock::now(), level, state, notCharging, batteryId);
     if (neighbours.size() == 1 && shouldDropSample(neighbours.first(), sample)) {
         context->deleteObject(sample);
         return;
@@ -131,12 +171,30 @@ void BatteryLogHandler::addEvent() {
         eventsArray_->prepend(sample);
     ++unsavedSamples_;
     saveSample(*context);
+    if (batteries.size() > 1 && unsavedSamples_ == 0)
+        recordBatteryLevels(batteries);
     if (!fromDate_) {
         emit dataChanged(0);
         emit dataAdded(0);
     }
     updateStatistics(sample);
     writeStatisticsData();
+    // A battery put in since the last reading gets its first one now, not within the day.
+    recordHealth();
+}
+
+// Each battery's own level beside the combined one, under the row the save just wrote.
+void BatteryLogHandler::recordBatteryLevels(const QList<BatteryReading>& batteries) {
+    const QList<Event> saved = context_->savedLastTaken(1);
+    if (saved.isEmpty() || !catalog_)
+        return;
+    QList<QPair<qint64, float>> levels;
+    for (const BatteryReading& battery : batteries) {
+        if (const qint64 id = catalog_->idFor(battery))
+            levels.append({id, battery.accurateLevel()});
+    }
+    if (!catalog_->recordLevels(saved.first().objectId, levels))
+        qCWarning(lcLog, "Couldn't record the levels of the single batteries");
 }
 
 // --- window queries --------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Event.h"
+#include "PowerSource.h"
 #include "StatisticsRange.h"
 #include "StoreAccess.h"
 #include "StoreError.h"
@@ -8,12 +9,15 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
 
+class BatteryCatalog;
 class Device;
 class EventStore;
+class HealthStore;
 class ManagedObjectContext;
 class UserDefaults;
 
@@ -34,7 +38,8 @@ public:
                       QObject* parent = nullptr, StoreAccess access = StoreAccess::ReadWrite);
     ~BatteryLogHandler() override;
 
-    // Follows the battery's level and state changes from now on.
+    // Follows the battery's level and state changes from now on, and records the batteries'
+    // health now and once a day.
     void startMonitoring();
 
     // Store objects.
@@ -69,6 +74,12 @@ public:
     void clearArray() { eventsArray_.reset(); }
     void deleteEvent(int index);
 
+    // The batteries the log has seen and their daily health readings; null without a store.
+    BatteryCatalog* batteryCatalog();
+    HealthStore* healthStore();
+    // Adds a health reading for each battery whose last one is a day old.
+    void recordHealth();
+
     // Running statistics over the whole log.
     StatisticsRange& statisticsRange() { return *statisticsRange_; }
     void setStatisticsRange(std::unique_ptr<StatisticsRange> range);
@@ -96,6 +107,7 @@ public slots:
 private:
     void logStoreError(const StoreError& error) const;
     void saveSample(ManagedObjectContext& context);
+    void recordBatteryLevels(const QList<BatteryReading>& batteries);
     std::optional<Event> lastStatisticsSample();
 
     Device& device_;
@@ -103,6 +115,9 @@ private:
     UserDefaults& defaults_;
     std::unique_ptr<EventStore> store_;
     std::unique_ptr<ManagedObjectContext> context_;
+    std::unique_ptr<BatteryCatalog> catalog_;
+    std::unique_ptr<HealthStore> health_;
+    QTimer* healthTimer_ = nullptr;
     std::optional<QList<Event>> eventsArray_;
     std::optional<double> fromDate_;
     int range_ = 86400;

@@ -13,6 +13,12 @@ struct Event {
     float batteryLevel = -1.0f;
     // 0 unknown, 1 running from battery, 2 charging, 3 full.
     int batteryState = 0;
+    // State 3 held by a charge limit below full (the kernel's "Not charging"), kept beside the
+    // state so logs that stored it as 3 read the same.
+    bool notCharging = false;
+    // The battery (or set of batteries) the sample came from, a row of the log's battery
+    // table; 0 for samples taken before batteries were told apart.
+    qint64 batteryId = 0;
 
     friend bool operator==(const Event&, const Event&) = default;
 };

@@ -48,7 +48,7 @@ void EventCsvWriter::appendRow(QString& out, const Event& event) const {
     }
     out += quoteField(plainSpaces(dateFormatter_->format(event.creationDate)));
     out += QLatin1Char(',');
-    out += quoteField(EventStateText::history(event.batteryState));
+    out += quoteField(EventStateText::history(event));
     out += QString::asprintf(",%1.2f\n", static_cast<double>(event.batteryLevel));
 }
 
@@ -57,7 +57,7 @@ void EventCsvWriter::appendIsoRow(QString& out, const Event& event) const {
     const auto seconds = static_cast<qint64>(std::floor(event.creationDate));
     out += QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate);
     out += QLatin1Char(',');
-    out += EventStateText::plain(event.batteryState);
+    out += EventStateText::plain(event);
     // asprintf ignores the locale: always a decimal point. An unknown level stays empty.
     if (event.batteryLevel >= 0)
         out += QString::asprintf(",%.2f\n", static_cast<double>(event.batteryLevel) * 100.0);

@@ -44,3 +44,18 @@ QString EventStateText::plain(int state) {
         return QString();
     }
 }
+
+QString EventStateText::history(const Event& event) {
+    return event.notCharging && event.batteryState == 3 ? QStringLiteral("State: Not charging")
+                                                        : history(event.batteryState);
+}
+
+QString EventStateText::statistics(const Event& event) {
+    return event.notCharging && event.batteryState == 3 ? QStringLiteral("Not charging")
+                                                        : statistics(event.batteryState);
+}
+
+QString EventStateText::plain(const Event& event) {
+    return event.notCharging && event.batteryState == 3 ? QStringLiteral("not charging")
+                                                        : plain(event.batteryState);
+}

@@ -22,8 +22,9 @@ ManagedObjectContext::ManagedObjectContext(EventStore& store, QObject* parent)
     : QObject(parent), store_(store) {}
 
 Event ManagedObjectContext::insertNewEvent(double creationDate, float batteryLevel,
-                                           int batteryState) {
-    Event event{nextTemporaryId_--, creationDate, batteryLevel, batteryState};
+                                           int batteryState, bool notCharging, qint64 batteryId) {
+    Event event{nextTemporaryId_--, creationDate, batteryLevel,
+                batteryState,       notCharging,  batteryId};
     pendingInserts_.append(event);
     return event;
 }

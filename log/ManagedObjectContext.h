@@ -26,7 +26,8 @@ public:
     EventStore& store() const { return store_; }
 
     // A new pending record; its objectId is temporary (negative) until the save.
-    Event insertNewEvent(double creationDate, float batteryLevel, int batteryState);
+    Event insertNewEvent(double creationDate, float batteryLevel, int batteryState,
+                         bool notCharging = false, qint64 batteryId = 0);
     // Withdraws a pending insert, or marks a saved record for deletion.
     void deleteObject(const Event& event);
     bool hasChanges() const { return !pendingInserts_.isEmpty() || !pendingDeletes_.isEmpty(); }

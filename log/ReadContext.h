@@ -19,6 +19,8 @@ public:
     ~ReadContext();
 
     bool hasStore() const;
+    // The connection, for the log's other tables; null without store.
+    SqliteDatabase* database() const { return db_.get(); }
     QList<Event> executeFetchRequest(const FetchRequest& request);
     // Every saved record, newest first, until the visitor returns false; false when the store
     // could not be read to the end.

@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,8 +32,31 @@ enum StatementIndex {
 static_assert(StatementCount <= SqliteDatabase::MaxStatements, "room for every statement");
 
 // Marks a log this build created, so an older build can tell a newer layout from its own.
-const char* const LayoutVersionPragma = "PRAGMA user_version = 1";
-static_assert(StoreLayout::Version == 1);
+const char* const LayoutVersionPragma = "PRAGMA user_version = 2";
+static_assert(StoreLayout::Version == 2);
+
+// Every statement is written with the first layout's column list; it is widened to the
+// columns the file has when prepared, so a read-only look at an older log needs no change to it.
+const char* const Layout1Select =
+    "SELECT id, creation_date, battery_level, battery_state FROM events ";
+const char* const Layout2Select = "SELECT id, creation_date, battery_level, battery_state, "
+                                  "not_charging, battery_id FROM events ";
+const char* const OlderLayoutSelect =
+    "SELECT id, creation_date, battery_level, battery_state, 0, 0 FROM events ";
+
+// Layout 2: the "Not charging" flag and the battery of each sample, the batteries themselves,
+// each battery's own level per sample and the daily health readings. Added in place: columns
+// with defaults need no rewrite of the table, so even a large log migrates at once.
+const char* const Layout2Tables =
+    "CREATE TABLE IF NOT EXISTS batteries (id INTEGER PRIMARY KEY, key TEXT NOT NULL UNIQUE, "
+    "name TEXT NOT NULL DEFAULT '', manufacturer TEXT NOT NULL DEFAULT '', "
+    "model TEXT NOT NULL DEFAULT '', serial TEXT NOT NULL DEFAULT '', design_capacity REAL);"
+    "CREATE TABLE IF NOT EXISTS battery_levels (event_id INTEGER NOT NULL, "
+    "battery_id INTEGER NOT NULL, level REAL NOT NULL, PRIMARY KEY (event_id, battery_id));"
+    "CREATE TABLE IF NOT EXISTS health (id INTEGER PRIMARY KEY, date REAL NOT NULL, "
+    "battery_id INTEGER NOT NULL, full REAL NOT NULL, design REAL NOT NULL, "
+    "unit TEXT NOT NULL, cycles INTEGER, temperature REAL);"
+    "CREATE INDEX IF NOT EXISTS health_by_battery ON health(battery_id, date);";
 
 #define EVENT_COLUMNS "SELECT id, creation_date, battery_level, battery_state FROM events "
 
@@ -62,6 +86,8 @@ Event readRow(sqlite3_stmt* stmt) {
     event.creationDate = sqlite3_column_double(stmt, 1);
     event.batteryLevel = static_cast<float>(sqlite3_column_double(stmt, 2));
     event.batteryState = sqlite3_column_int(stmt, 3);
+    event.notCharging = sqlite3_column_int(stmt, 4) != 0;
+    event.batteryId = sqlite3_column_int64(stmt, 5);
     return event;
 }
 
@@ -131,19 +157,41 @@ bool SqliteDatabase::openAndPrepareSchema(Mode mode) {
     sqlite3_busy_timeout(db_, 5000);
     if (mode == Mode::ReadOnly) {
         // Touch the schema now so a missing or foreign file is reported at open, not per query.
-        return exec("SELECT 1 FROM events LIMIT 0", &openError_);
+        if (!exec("SELECT 1 FROM events LIMIT 0", &openError_))
+            return false;
+        hasLayout2_ = exec("SELECT not_charging, battery_id FROM events LIMIT 0", nullptr);
+        return true;
     }
     // Every write is a transaction of its own; WAL keeps readers on other threads unblocked and
     // FULL sync keeps the last samples when the battery itself runs out.
-    return exec("PRAGMA journal_mode=WAL", &openError_) &&
-           exec("PRAGMA synchronous=FULL", &openError_) &&
-           exec("CREATE TABLE IF NOT EXISTS events ("
-                "id INTEGER PRIMARY KEY, creation_date REAL NOT NULL, "
-                "battery_level REAL NOT NULL, battery_state INTEGER NOT NULL)",
-                &openError_) &&
-           exec("CREATE INDEX IF NOT EXISTS events_by_date ON events(creation_date)",
-                &openError_) &&
-           (layout.verdict == StoreLayout::Verdict::Ours || exec(LayoutVersionPragma, &openError_));
+    if (!exec("PRAGMA journal_mode=WAL", &openError_) ||
+        !exec("PRAGMA synchronous=FULL", &openError_))
+        return false;
+    // One transaction: a crash halfway leaves the log as it was, in the layout it had.
+    if (!exec("BEGIN IMMEDIATE", &openError_))
+        return false;
+    const bool fresh = !exec("SELECT 1 FROM events LIMIT 0", nullptr);
+    const bool migrate = !fresh && !exec("SELECT not_charging FROM events LIMIT 0", nullptr);
+    const bool ready =
+        (!fresh || exec("CREATE TABLE events (id INTEGER PRIMARY KEY, "
+                        "creation_date REAL NOT NULL, battery_level REAL NOT NULL, "
+                        "battery_state INTEGER NOT NULL, not_charging INTEGER NOT NULL DEFAULT 0, "
+                        "battery_id INTEGER NOT NULL DEFAULT 0)",
+                        &openError_)) &&
+        (!migrate || exec("ALTER TABLE events ADD COLUMN not_charging INTEGER NOT NULL DEFAULT 0",
+                          &openError_)) &&
+        (!migrate || exec("ALTER TABLE events ADD COLUMN battery_id INTEGER NOT NULL DEFAULT 0",
+                          &openError_)) &&
+        exec("CREATE INDEX IF NOT EXISTS events_by_date ON events(creation_date)", &openError_) &&
+        exec(Layout2Tables, &openError_) && exec(LayoutVersionPragma, &openError_);
+    if (!ready || !exec("COMMIT", &openError_)) {
+        exec("ROLLBACK", nullptr);
+        return false;
+    }
+    if (migrate)
+        qCInfo(lcLog, "Converted the log %s to layout %d", qPrintable(path_), StoreLayout::Version);
+    hasLayout2_ = true;
+    return true;
 }
 
 StoreError SqliteDatabase::lastError(int code) const {
@@ -172,8 +220,14 @@ sqlite3_stmt* SqliteDatabase::statement(int index, const char* sql) {
     if (!db_)
         return nullptr;
     sqlite3_stmt*& stmt = statements_[static_cast<size_t>(index)];
-    if (!stmt &&
-        sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+    if (stmt)
+        return stmt;
+    QByteArray text(sql);
+    if (text.startsWith(Layout1Select))
+        text.replace(0, qsizetype(std::strlen(Layout1Select)),
+                     hasLayout2_ ? Layout2Select : OlderLayoutSelect);
+    if (sqlite3_prepare_v3(db_, text.constData(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
+        SQLITE_OK) {
         qCWarning(lcLog, "Couldn't prepare a store query: %s", sqlite3_errmsg(db_));
         stmt = nullptr;
     }
@@ -337,7 +391,8 @@ bool SqliteDatabase::write(QList<Event>& inserts, const QList<qint64>& deletes, 
     }
     sqlite3_stmt* insert =
         statement(InsertStatement, "INSERT INTO events (creation_date, battery_level, "
-                                   "battery_state) VALUES (?1, ?2, ?3)");
+                                   "battery_state, not_charging, battery_id) "
+                                   "VALUES (?1, ?2, ?3, ?4, ?5)");
     sqlite3_stmt* remove = statement(DeleteStatement, "DELETE FROM events WHERE id = ?1");
     if (!insert || !remove || !exec("BEGIN IMMEDIATE", error))
         return false;
@@ -362,6 +417,8 @@ bool SqliteDatabase::write(QList<Event>& inserts, const QList<qint64>& deletes, 
         sqlite3_bind_double(insert, 1, event.creationDate);
         sqlite3_bind_double(insert, 2, static_cast<double>(event.batteryLevel));
         sqlite3_bind_int(insert, 3, event.batteryState);
+        sqlite3_bind_int(insert, 4, event.notCharging ? 1 : 0);
+        sqlite3_bind_int64(insert, 5, event.batteryId);
         const int rc = sqlite3_step(insert);
         sqlite3_reset(insert);
         if (rc != SQLITE_DONE)

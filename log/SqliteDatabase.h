@@ -28,6 +28,10 @@ public:
     SqliteDatabase& operator=(const SqliteDatabase&) = delete;
 
     bool isOpen() const { return db_ != nullptr; }
+    // The connection, for the log's other tables (batteries, health); null when not open.
+    sqlite3* handle() const { return db_; }
+    // False for a log of the first layout opened read-only (it is converted only when written).
+    bool hasLayout2() const { return hasLayout2_; }
     const StoreError& openError() const { return openError_; }
 
     QList<Event> fetch(const FetchRequest& request);
@@ -66,5 +70,6 @@ private:
     QString path_;
     sqlite3* db_ = nullptr;
     StoreError openError_;
+    bool hasLayout2_ = false;
     std::array<sqlite3_stmt*, MaxStatements> statements_{};
 };

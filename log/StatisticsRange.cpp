@@ -24,6 +24,13 @@ void StatisticsRange::updateStatistics(const Event& event) {
     const float a = event.batteryLevel;
     if (a < 0.0f || a > 1.0f)
         return;
+    // A swapped battery starts afresh: the step between two batteries is neither charge used
+    // nor charging.
+    if (lastEvent_ && lastEvent_->batteryId != 0 && event.batteryId != 0 &&
+        lastEvent_->batteryId != event.batteryId) {
+        lastEvent_ = event;
+        return;
+    }
     if (lastEvent_ && a < lastEvent_->batteryLevel)
         loadCycles_ += lastEvent_->batteryLevel - a;
     if (!lastEvent_) {

@@ -48,7 +48,12 @@ StoreLayout::Result judge(sqlite3* db) {
         return refused(Verdict::Unreadable, sqliteReason(db, rc), rc);
     if (tables.isEmpty())
         return {Verdict::Empty, {}, 0};
-    if (tables != QStringList{QStringLiteral("events")})
+    const QStringList known{QStringLiteral("events"), QStringLiteral("batteries"),
+                            QStringLiteral("battery_levels"), QStringLiteral("health")};
+    bool foreignTable = !tables.contains(QStringLiteral("events"));
+    for (const QString& table : tables)
+        foreignTable = foreignTable || !known.contains(table);
+    if (foreignTable)
         return refused(Verdict::Foreign,
                        QStringLiteral("it is not an Ampelio log (it holds the tables %1)")
                            .arg(tables.join(QStringLiteral(", "))));
@@ -57,7 +62,10 @@ StoreLayout::Result judge(sqlite3* db) {
                            QStringLiteral("battery_level"), QStringLiteral("battery_state")};
     if (rc != SQLITE_OK)
         return refused(Verdict::Unreadable, sqliteReason(db, rc), rc);
-    if (columns != ours)
+    // Layout 1 had the first four columns; layout 2 added the two at the end in place.
+    const QStringList ours2 =
+        ours + QStringList{QStringLiteral("not_charging"), QStringLiteral("battery_id")};
+    if (columns != ours && columns != ours2)
         return refused(Verdict::Foreign,
                        QStringLiteral("it is not an Ampelio log (its events table has other "
                                       "columns)"));
@@ -86,9 +94,9 @@ StoreLayout::Result StoreLayout::inspect(const QString& path) {
         return {Verdict::Empty, {}, 0};
     sqlite3* db = nullptr;
     // Read-only, so inspecting can neither convert the file nor leave a journal behind.
-    const int rc = sqlite3_open_v2(readOnlyUri(path).constData(), &db,
-                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(readOnlyUri(path).constData(), &db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
     Result result =
         rc == SQLITE_OK ? judge(db) : refused(Verdict::Unreadable, sqliteReason(db, rc), rc);
     sqlite3_close_v2(db);

@@ -10,7 +10,7 @@ public:
     enum class Verdict {
         Missing,    // no file: the log may be created
         Empty,      // an SQLite file (or zero bytes) without tables: ours to set up
-        Ours,       // our table with our columns
+        Ours,       // our tables with our columns (of this layout or an older one)
         Foreign,    // other tables or other columns
         Newer,      // our table, written by a newer layout version
         Unreadable, // not a database, or it cannot be opened or read
@@ -23,7 +23,7 @@ public:
     };
 
     // The layout version this build writes and reads.
-    static constexpr int Version = 1;
+    static constexpr int Version = 2;
 
     static Result inspect(const QString& path);
     // The URI for a read-only connection. Without a write-ahead log beside the file no logger has

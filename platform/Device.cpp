@@ -41,6 +41,7 @@ void Device::setBatteryMonitoringEnabled(bool enabled) {
         lastLevel_ = source_->level();
         lastAccurateLevel_ = source_->accurateBatteryLevel();
         lastState_ = source_->state();
+        lastNotCharging_ = source_->isNotCharging();
         pollTimer_.start();
     } else {
         pollTimer_.stop();
@@ -53,12 +54,15 @@ void Device::poll() {
     const float level = source_->level();
     const float accurate = source_->accurateBatteryLevel();
     const BatteryState state = source_->state();
+    const bool notCharging = source_->isNotCharging();
     // Some drivers update charge_now more often than the rounded capacity; either counts.
     const bool levelChanged = level != lastLevel_ || accurate != lastAccurateLevel_;
-    const bool stateChanged = state != lastState_;
+    // A charge limit taking hold (or letting go) at full changes the state's text, not its code.
+    const bool stateChanged = state != lastState_ || notCharging != lastNotCharging_;
     lastLevel_ = level;
     lastAccurateLevel_ = accurate;
     lastState_ = state;
+    lastNotCharging_ = notCharging;
     if (levelChanged)
         emit batteryLevelDidChange();
     if (stateChanged)

@@ -43,4 +43,5 @@ private:
     float lastLevel_ = -1.0f;
     float lastAccurateLevel_ = -1.0f;
     BatteryState lastState_ = BatteryStateUnknown;
+    bool lastNotCharging_ = false;
 };

@@ -17,6 +17,10 @@ const QString PowerSource::Amperage = QStringLiteral("Amperage");
 const QString PowerSource::InstantAmperage = QStringLiteral("InstantAmperage");
 const QString PowerSource::CycleCount = QStringLiteral("CycleCount");
 const QString PowerSource::Temperature = QStringLiteral("Temperature");
+const QString PowerSource::CurrentEnergy = QStringLiteral("CurrentEnergy");
+const QString PowerSource::MaxEnergy = QStringLiteral("MaxEnergy");
+const QString PowerSource::DesignEnergy = QStringLiteral("DesignEnergy");
+const QString PowerSource::Power = QStringLiteral("Power");
 
 float PowerSource::batteryData(const QString& key) const {
     const Properties table = properties();
@@ -25,9 +29,19 @@ float PowerSource::batteryData(const QString& key) const {
 }
 
 float PowerSource::accurateBatteryLevel() const {
-    const Properties table = properties();
-    const auto current = table.constFind(CurrentCapacity);
-    const auto max = table.constFind(MaxCapacity);
+    return BatteryReading{{}, {}, properties(), -1.0f, BatteryStateUnknown, false}.accurateLevel();
+}
+
+float BatteryReading::accurateLevel() const {
+    const PowerSource::Properties& table = properties;
+    using K = PowerSource;
+    auto current = table.constFind(K::CurrentCapacity);
+    auto max = table.constFind(K::MaxCapacity);
+    // An energy battery without a design voltage still knows its level as energy over energy.
+    if (current == table.constEnd() || max == table.constEnd()) {
+        current = table.constFind(K::CurrentEnergy);
+        max = table.constFind(K::MaxEnergy);
+    }
     if (current == table.constEnd() || max == table.constEnd())
         return -1.0f;
     const float c = static_cast<float>(current.value());
@@ -46,8 +60,46 @@ float PowerSource::accurateBatteryLevel() const {
 }
 
 QString BatteryIdentity::key() const {
-    const QString last = !serial.isEmpty() || designCapacity < 0
-                             ? serial
-                             : QString::number(designCapacity, 'f', 0);
+    const QString last =
+        !serial.isEmpty() || designCapacity < 0 ? serial : QString::number(designCapacity, 'f', 0);
     return QStringList{manufacturer, model, last}.join(QLatin1Char('/'));
+}
+
+QList<BatteryReading> PowerSource::batteries() const {
+    return {BatteryReading{name(), identity(), properties(), level(), state(), isNotCharging()}};
+}
+
+float PowerSource::combinedBatteryLevel() const {
+    const QList<BatteryReading> all = batteries();
+    return all.size() > 1 ? combinedLevel(all) : accurateBatteryLevel();
+}
+
+// Total over total: a nearly empty small battery beside a full large one is mostly full, as
+// both the kernel's and the desktop's indicators show it. Energy is summed where every battery
+// reports it (it adds up across cells of different voltage), else charge; a battery that
+// reports neither makes the total unknown.
+float PowerSource::combinedLevel(const QList<BatteryReading>& batteries) {
+    if (batteries.isEmpty())
+        return -1.0f;
+    if (batteries.size() == 1)
+        return batteries.first().accurateLevel();
+    const auto total = [&](const QString& nowKey, const QString& fullKey) -> float {
+        double now = 0.0;
+        double full = 0.0;
+        for (const BatteryReading& b : batteries) {
+            if (!b.properties.contains(nowKey) || !b.properties.contains(fullKey))
+                return -1.0f;
+            // A full capacity of exactly 100 is a battery that reports in percent.
+            if (fullKey == MaxCapacity && b.properties.value(fullKey) == 100.0)
+                return -1.0f;
+            now += b.properties.value(nowKey);
+            full += b.properties.value(fullKey);
+        }
+        if (full <= 0.0)
+            return -1.0f;
+        const double level = now / full;
+        return level > MaxPlausibleOvercharge ? -1.0f : static_cast<float>(std::min(level, 1.0));
+    };
+    const float byEnergy = total(CurrentEnergy, MaxEnergy);
+    return byEnergy >= 0.0f ? byEnergy : total(CurrentCapacity, MaxCapacity);
 }

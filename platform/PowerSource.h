@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QString>
 
@@ -22,8 +23,24 @@ struct BatteryIdentity {
     double designCapacity = -1.0;
 
     bool isEmpty() const { return manufacturer.isEmpty() && model.isEmpty() && serial.isEmpty(); }
+    friend bool operator==(const BatteryIdentity&, const BatteryIdentity&) = default;
     // manufacturer/model/serial, with the design capacity standing in for a missing serial.
     QString key() const;
+};
+
+class PowerSource;
+
+// One battery as read at one moment, for machines with several.
+struct BatteryReading {
+    QString name;
+    BatteryIdentity identity;
+    QMap<QString, double> properties;
+    float level = -1.0f;
+    BatteryState state = BatteryStateUnknown;
+    bool notCharging = false;
+
+    // CurrentCapacity / MaxCapacity as PowerSource::accurateBatteryLevel() takes it.
+    float accurateLevel() const;
 };
 
 // A battery's property table (mAh, mV, mA, 1/100 degC) and the platform's coarse readings.
@@ -44,6 +61,12 @@ public:
     static const QString InstantAmperage;
     static const QString CycleCount;
     static const QString Temperature;
+    // Batteries that count in energy also report it as such (mWh), and their power (mW, + into
+    // the battery), so the report can show Wh without a conversion through a guessed voltage.
+    static const QString CurrentEnergy;
+    static const QString MaxEnergy;
+    static const QString DesignEnergy;
+    static const QString Power;
 
     // Name shown to the user, e.g. "Simulated battery" or the sysfs battery's name.
     virtual QString name() const = 0;
@@ -58,6 +81,14 @@ public:
     // holds it (the kernel's "Not charging"). state() reports BatteryStateFull then, as stored
     // logs expect; this tells the two apart.
     virtual bool isNotCharging() const { return false; }
+
+    // Every battery of the machine, in name order; the default is this source's one battery.
+    virtual QList<BatteryReading> batteries() const;
+
+    // The level of all batteries together, as the desktop's own indicator shows it: the total
+    // charge (or energy) over the total full capacity; with one battery accurateBatteryLevel().
+    float combinedBatteryLevel() const;
+    static float combinedLevel(const QList<BatteryReading>& batteries);
 
     // The named property as a single-precision number, -1.0 when the battery does not report it.
     float batteryData(const QString& key) const;

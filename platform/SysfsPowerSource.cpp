@@ -14,6 +14,12 @@ SysfsPowerSource::SysfsPowerSource(QString supplyDirectory)
     : supplyDirectory_(std::move(supplyDirectory)) {}
 
 std::optional<QString> SysfsPowerSource::batteryDirectory() const {
+    const QStringList all = batteryDirectories();
+    return all.isEmpty() ? std::nullopt : std::optional<QString>(all.first());
+}
+
+QStringList SysfsPowerSource::batteryDirectories() const {
+    QStringList batteries;
     const QDir root(supplyDirectory_);
     const QStringList entries =
         root.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System, QDir::Name);
@@ -24,30 +30,44 @@ std::optional<QString> SysfsPowerSource::batteryDirectory() const {
         // Peripherals (mice, headsets) report scope "Device"; they do not power the machine.
         if (readText(dir, "scope").value_or(QString()) == QLatin1String("Device"))
             continue;
-        return dir;
+        batteries.append(dir);
     }
-    return std::nullopt;
+    return batteries;
+}
+
+QList<BatteryReading> SysfsPowerSource::batteries() const {
+    QList<BatteryReading> readings;
+    for (const QString& dir : batteryDirectories()) {
+        const QString status = readText(dir, "status").value_or(QString());
+        readings.append({nameOf(dir), identityOf(dir), propertiesOf(dir), levelOf(dir),
+                         stateFromStatus(status), status == QLatin1String("Not charging")});
+    }
+    return readings;
 }
 
 QString SysfsPowerSource::name() const {
     const auto dir = batteryDirectory();
-    if (!dir)
-        return QStringLiteral("No battery");
-    const QString model = readText(*dir, "model_name").value_or(QString());
-    const QString base = QFileInfo(*dir).fileName();
+    return dir ? nameOf(*dir) : QStringLiteral("No battery");
+}
+
+QString SysfsPowerSource::nameOf(const QString& dir) const {
+    const QString model = readText(dir, "model_name").value_or(QString());
+    const QString base = QFileInfo(dir).fileName();
     return model.isEmpty() ? base : QStringLiteral("%1 (%2)").arg(model, base);
 }
 
 PowerSource::Properties SysfsPowerSource::properties() const {
-    Properties table;
     const auto dir = batteryDirectory();
-    if (!dir)
-        return table;
-    addCapacities(*dir, table);
-    addElectricals(*dir, stateFromStatus(readText(*dir, "status").value_or(QString())), table);
-    if (const auto cycles = readNumber(*dir, "cycle_count"); cycles && *cycles > 0)
+    return dir ? propertiesOf(*dir) : Properties();
+}
+
+PowerSource::Properties SysfsPowerSource::propertiesOf(const QString& dir) const {
+    Properties table;
+    addCapacities(dir, table);
+    addElectricals(dir, stateFromStatus(readText(dir, "status").value_or(QString())), table);
+    if (const auto cycles = readNumber(dir, "cycle_count"); cycles && *cycles > 0)
         table.insert(CycleCount, *cycles);
-    if (const auto temp = readNumber(*dir, "temp"))
+    if (const auto temp = readNumber(dir, "temp"))
         table.insert(Temperature, *temp * 10.0);
     return table;
 }
@@ -57,18 +77,24 @@ void SysfsPowerSource::addCapacities(const QString& dir, Properties& table) cons
         const QString* key;
         const char* charge;
         const char* energy;
+        const QString* energyKey;
     };
-    const Source sources[] = {{&CurrentCapacity, "charge_now", "energy_now"},
-                              {&MaxCapacity, "charge_full", "energy_full"},
-                              {&DesignCapacity, "charge_full_design", "energy_full_design"}};
+    const Source sources[] = {
+        {&CurrentCapacity, "charge_now", "energy_now", &CurrentEnergy},
+        {&MaxCapacity, "charge_full", "energy_full", &MaxEnergy},
+        {&DesignCapacity, "charge_full_design", "energy_full_design", &DesignEnergy}};
     const auto designMicrovolts = readNumber(dir, "voltage_min_design");
     bool any = false;
     for (const Source& source : sources) {
+        const auto uWh = readNumber(dir, source.energy);
+        if (uWh) {
+            table.insert(*source.energyKey, *uWh / 1000.0);
+            any = true;
+        }
         if (const auto uAh = readNumber(dir, source.charge)) {
             table.insert(*source.key, *uAh / 1000.0);
             any = true;
-        } else if (const auto uWh = readNumber(dir, source.energy);
-                   uWh && designMicrovolts && *designMicrovolts > 0) {
+        } else if (uWh && designMicrovolts && *designMicrovolts > 0) {
             // uWh / uV = Ah.
             table.insert(*source.key, *uWh / *designMicrovolts * 1000.0);
             any = true;
@@ -92,10 +118,14 @@ void SysfsPowerSource::addElectricals(const QString& dir, BatteryState state,
         table.insert(BootVoltage, *boot / 1000.0);
 
     std::optional<double> mA;
+    const auto uW = readNumber(dir, "power_now");
     if (const auto uA = readNumber(dir, "current_now"))
         mA = std::fabs(*uA) / 1000.0;
-    else if (const auto uW = readNumber(dir, "power_now"); uW && uV && *uV > 0)
+    else if (uW && uV && *uV > 0)
         mA = std::fabs(*uW) / *uV * 1000.0;
+    if (uW)
+        table.insert(Power, state == BatteryStateUnplugged ? -std::fabs(*uW) / 1000.0
+                                                           : std::fabs(*uW) / 1000.0);
 
     // Drivers disagree on the sign of current_now; the status tells the direction.
     if (mA) {
@@ -135,20 +165,37 @@ SysfsPowerSource::adapterMilliamps(std::optional<double> batteryMicrovolts) cons
 }
 
 float SysfsPowerSource::level() const {
-    const auto dir = batteryDirectory();
-    if (!dir)
-        return -1.0f;
-    const auto percent = readNumber(*dir, "capacity");
+    // With several batteries the platform's level is theirs together, as its indicator shows.
+    const QStringList dirs = batteryDirectories();
+    if (dirs.size() > 1) {
+        const float combined = combinedLevel(batteries());
+        if (combined >= 0.0f)
+            return combined;
+    }
+    return dirs.isEmpty() ? -1.0f : levelOf(dirs.first());
+}
+
+float SysfsPowerSource::levelOf(const QString& dir) const {
+    const auto percent = readNumber(dir, "capacity");
     if (!percent || *percent < 0)
         return -1.0f;
     return static_cast<float>(std::min(*percent, 100.0) / 100.0);
 }
 
+// Several batteries are charging when one is, draining when one is (laptops drain them one
+// after the other), and full only when all are.
 BatteryState SysfsPowerSource::state() const {
-    const auto dir = batteryDirectory();
-    if (!dir)
-        return BatteryStateUnknown;
-    return stateFromStatus(readText(*dir, "status").value_or(QString()));
+    const QStringList dirs = batteryDirectories();
+    QList<BatteryState> states;
+    for (const QString& dir : dirs)
+        states.append(stateFromStatus(readText(dir, "status").value_or(QString())));
+    if (states.size() <= 1)
+        return states.value(0, BatteryStateUnknown);
+    for (BatteryState wanted : {BatteryStateCharging, BatteryStateUnplugged}) {
+        if (states.contains(wanted))
+            return wanted;
+    }
+    return states.count(BatteryStateFull) == states.size() ? BatteryStateFull : states.first();
 }
 
 std::optional<double> SysfsPowerSource::designVoltage() const {
@@ -162,23 +209,30 @@ std::optional<double> SysfsPowerSource::designVoltage() const {
 }
 
 BatteryIdentity SysfsPowerSource::identity() const {
-    BatteryIdentity id;
     const auto dir = batteryDirectory();
-    if (!dir)
-        return id;
-    id.manufacturer = readText(*dir, "manufacturer").value_or(QString());
-    id.model = readText(*dir, "model_name").value_or(QString());
-    id.serial = readText(*dir, "serial_number").value_or(QString());
-    if (const auto uAh = readNumber(*dir, "charge_full_design"))
+    return dir ? identityOf(*dir) : BatteryIdentity();
+}
+
+BatteryIdentity SysfsPowerSource::identityOf(const QString& dir) const {
+    BatteryIdentity id;
+    id.manufacturer = readText(dir, "manufacturer").value_or(QString());
+    id.model = readText(dir, "model_name").value_or(QString());
+    id.serial = readText(dir, "serial_number").value_or(QString());
+    if (const auto uAh = readNumber(dir, "charge_full_design"))
         id.designCapacity = *uAh / 1000.0;
-    else if (const auto uWh = readNumber(*dir, "energy_full_design"))
+    else if (const auto uWh = readNumber(dir, "energy_full_design"))
         id.designCapacity = *uWh / 1000.0; // mWh: an identity, not a figure to compare with mAh
     return id;
 }
 
 bool SysfsPowerSource::isNotCharging() const {
-    const auto dir = batteryDirectory();
-    return dir && readText(*dir, "status").value_or(QString()) == QLatin1String("Not charging");
+    if (state() != BatteryStateFull)
+        return false;
+    for (const QString& dir : batteryDirectories()) {
+        if (readText(dir, "status").value_or(QString()) == QLatin1String("Not charging"))
+            return true;
+    }
+    return false;
 }
 
 BatteryState SysfsPowerSource::stateFromStatus(const QString& status) {

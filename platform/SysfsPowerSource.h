@@ -3,6 +3,7 @@
 #include "PowerSource.h"
 
 #include <QSet>
+#include <QStringList>
 
 #include <mutex>
 #include <optional>
@@ -17,6 +18,8 @@ public:
 
     // The first battery (type "Battery", scope not "Device") below the directory, sorted by name.
     std::optional<QString> batteryDirectory() const;
+    // Every such battery, sorted by name.
+    QStringList batteryDirectories() const;
 
     QString name() const override;
     Properties properties() const override;
@@ -25,10 +28,15 @@ public:
     std::optional<double> designVoltage() const override;
     BatteryIdentity identity() const override;
     bool isNotCharging() const override;
+    QList<BatteryReading> batteries() const override;
 
     static BatteryState stateFromStatus(const QString& status);
 
 private:
+    QString nameOf(const QString& dir) const;
+    Properties propertiesOf(const QString& dir) const;
+    BatteryIdentity identityOf(const QString& dir) const;
+    float levelOf(const QString& dir) const;
     std::optional<double> readNumber(const QString& dir, const char* file) const;
     std::optional<QString> readText(const QString& dir, const char* file) const;
     static std::optional<std::pair<double, double>> plausibleRange(const char* file);

@@ -104,8 +104,7 @@ QString HistoryListModel::detailText(const Event& event) const {
     const QString charge = event.batteryLevel < 0.0f
                                ? QStringLiteral("unknown")
                                : percentFormatter_->format(static_cast<double>(event.batteryLevel));
-    return QStringLiteral("Charge: %1  %2")
-        .arg(charge, EventStateText::history(event.batteryState));
+    return QStringLiteral("Charge: %1  %2").arg(charge, EventStateText::history(event));
 }
 
 void HistoryListModel::reload() {

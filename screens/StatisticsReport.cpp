@@ -119,7 +119,31 @@ void StatisticsReport::updatePeriods() {
 void StatisticsReport::rebuildHardware() {
     hardwareEntries_.clear();
     hardwareReadings_.clear();
-    const auto data = [this](const QString& key) { return hardware_.batteryData(key); };
+    const QList<BatteryReading> batteries = hardware_.powerSource().batteries();
+    if (batteries.size() <= 1) {
+        addBatteryRows(hardware_.powerSource().properties(), QString());
+        return;
+    }
+    // Several batteries: the level they give together, then each battery under its name.
+    const float combined = PowerSource::combinedLevel(batteries);
+    if (combined >= 0.0f) {
+        hardwareEntries_.append(
+            {QStringLiteral("Combined Charge"), QString::asprintf("%2.2f%%", combined * 100.0f)});
+        hardwareReadings_.append(
+            {QStringLiteral("combined_charge_percent"), number(combined * 100.0f)});
+    }
+    for (qsizetype i = 0; i < batteries.size(); ++i) {
+        hardwareEntries_.append({batteries[i].name, QString()});
+        addBatteryRows(batteries[i].properties, QStringLiteral("battery%1_").arg(i));
+    }
+}
+
+void StatisticsReport::addBatteryRows(const QMap<QString, double>& table,
+                                      const QString& keyPrefix) {
+    const auto data = [&table](const QString& key) {
+        const auto it = table.constFind(key);
+        return it == table.constEnd() ? -1.0f : static_cast<float>(it.value());
+    };
     const float voltage = data(PowerSource::Voltage);
     const float current = data(PowerSource::CurrentCapacity);
     const float max = data(PowerSource::MaxCapacity);
@@ -129,13 +153,20 @@ void StatisticsReport::rebuildHardware() {
     const float boot = data(PowerSource::BootVoltage);
     const float cycles = data(PowerSource::CycleCount);
     const float temperature = data(PowerSource::Temperature);
+    const float energyNow = data(PowerSource::CurrentEnergy);
+    const float energyFull = data(PowerSource::MaxEnergy);
+    const float energyDesign = data(PowerSource::DesignEnergy);
+    const float power = data(PowerSource::Power);
     // Each row is one figure: its text is the figure through the format.
-    const auto add = [this](const char* label, const char* format, const char* key, double value) {
+    const auto add = [&](const char* label, const char* format, const char* key, double value) {
         hardwareEntries_.append({QString::fromLatin1(label), QString::asprintf(format, value)});
-        hardwareReadings_.append({QString::fromLatin1(key), number(value)});
+        hardwareReadings_.append({keyPrefix + QString::fromLatin1(key), number(value)});
     };
     // A battery with a MaxCapacity of exactly 100 reports in percent, not mAh.
     const bool inMilliampHours = available(max) && max != 100.0f;
+    // Energy batteries count in Wh; their own figures are shown as such, and charge and
+    // health come from them, which no guessed voltage can distort.
+    const bool energyKnown = available(energyFull) && energyFull > 0.0f;
 
     if (available(voltage))
         add("Voltage", "%2.2f V", "voltage_v", voltage / 1000.0f);
@@ -145,10 +176,20 @@ void StatisticsReport::rebuildHardware() {
         add("Max Capacity", "%4.0f mAh", "max_capacity_mah", max);
     if (available(design))
         add("Design Capacity", "%4.0f mAh", "design_capacity_mah", design);
+    if (available(energyNow))
+        add("Current Energy", "%2.2f Wh", "current_energy_wh", energyNow / 1000.0f);
+    if (energyKnown)
+        add("Full Energy", "%2.2f Wh", "full_energy_wh", energyFull / 1000.0f);
+    if (available(energyDesign))
+        add("Design Energy", "%2.2f Wh", "design_energy_wh", energyDesign / 1000.0f);
     // Rows whose inputs are missing are left out rather than shown with meaningless values.
-    if (available(max) && available(current) && max != 0.0f)
+    if (energyKnown && available(energyNow))
+        add("Charge", "%2.2f%%", "charge_percent", energyNow * 100.0f / energyFull);
+    else if (available(max) && available(current) && max != 0.0f)
         add("Charge", "%2.2f%%", "charge_percent", current * 100.0f / max);
-    if (inMilliampHours && available(design) && design > 0.0f)
+    if (energyKnown && available(energyDesign) && energyDesign > 0.0f)
+        add("Health", "%2.2f%%", "health_percent", energyFull * 100.0f / energyDesign);
+    else if (inMilliampHours && available(design) && design > 0.0f)
         add("Health", "%2.2f%%", "health_percent", max * 100.0f / design);
     if (available(amperage))
         add("conn. Charger Capacity", "%4.0f mA", "charger_capacity_ma", amperage);
@@ -156,6 +197,10 @@ void StatisticsReport::rebuildHardware() {
         add("Flow to Battery", "%4.0f mA", "flow_to_battery_ma", instant);
     if (available(instant) && instant < 0.0f)
         add("Flow from Battery", "%4.0f mA", "flow_from_battery_ma", -instant);
+    if (available(power) && power > 0.0f)
+        add("Power to Battery", "%2.2f W", "power_to_battery_w", power / 1000.0f);
+    if (available(power) && power < 0.0f)
+        add("Power from Battery", "%2.2f W", "power_from_battery_w", -power / 1000.0f);
     const bool chargeKnown = available(current) && available(max) && max != 0.0f;
     const bool showPowerUse =
         available(instant) && available(amperage) &&

@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QList>
+#include <QMap>
 #include <QPair>
 #include <QString>
 #include <QStringList>
@@ -54,6 +55,8 @@ public:
 private:
     void updatePeriods();
     void rebuildHardware();
+    // The rows of one battery's property table; keys get the prefix (e.g. "bat1_") when given.
+    void addBatteryRows(const QMap<QString, double>& table, const QString& keyPrefix);
 
     BatteryLogHandler& handler_;
     const UIDeviceHardware& hardware_;

@@ -1,6 +1,7 @@
 #include "StatisticsTableViewController.h"
 
 #include "BatteryLogHandler.h"
+#include "HealthReport.h"
 #include "HistoryViewController.h"
 #include "MailComposer.h"
 #include "NavigationBar.h"
@@ -36,6 +37,8 @@ QString StatisticsTableViewController::titleForHeaderInSection(int section) {
         return QStringLiteral("Battery Hardware Report");
     if (section == ExportSection)
         return QStringLiteral("Export");
+    if (section == HealthSection)
+        return HealthReport::Header;
     return QString();
 }
 
@@ -44,6 +47,7 @@ void StatisticsTableViewController::viewDidLoad() {
         return;
     report_ = std::make_unique<StatisticsReport>(batteryLogHandler_, hardware_);
     report_->buildRows();
+    health_ = std::make_unique<HealthReport>(batteryLogHandler_);
     updateData();
     reloadData();
 }
@@ -51,6 +55,8 @@ void StatisticsTableViewController::viewDidLoad() {
 void StatisticsTableViewController::updateData() {
     if (report_)
         report_->updateData();
+    if (health_)
+        health_->updateData();
 }
 
 void StatisticsTableViewController::reloadData() {
@@ -70,6 +76,10 @@ void StatisticsTableViewController::reloadData() {
     sections.append({titleForHeaderInSection(ExportSection),
                      {{QStringLiteral("e-mail .csv file"), QString()},
                       {QStringLiteral("Reload Data"), QString()}}});
+    GroupedTableView::Section health{titleForHeaderInSection(HealthSection), {}};
+    for (const auto& [label, value] : health_->entries())
+        health.rows.append({label, value});
+    sections.append(health);
     table_->setSections(sections);
 }
 
@@ -101,6 +111,7 @@ void StatisticsTableViewController::dataAdded(int) {
     }
     // Not showing: forget the rows so they are built afresh, with fresh values, when shown.
     report_.reset();
+    health_.reset();
 }
 
 void StatisticsTableViewController::prepareToAppear() {

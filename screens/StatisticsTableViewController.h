@@ -9,6 +9,7 @@
 
 class BatteryLogHandler;
 class HistoryViewController;
+class HealthReport;
 class StatisticsReport;
 class UIDeviceHardware;
 
@@ -18,6 +19,8 @@ class StatisticsTableViewController : public TabScreen {
     Q_OBJECT
 public:
     static constexpr int ExportSection = 5;
+    // After the export, so the sections before it keep their places.
+    static constexpr int HealthSection = 6;
     static const QString MailSubject;
 
     // Listens for the log's new samples; reads the hardware report from `hardware`, which it
@@ -54,5 +57,6 @@ private:
     QPointer<HistoryViewController> historyViewController_;
     const UIDeviceHardware& hardware_;
     std::unique_ptr<StatisticsReport> report_;
+    std::unique_ptr<HealthReport> health_;
     GroupedTableView* table_ = nullptr;
 };

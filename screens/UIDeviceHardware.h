@@ -63,6 +63,7 @@ public:
     std::optional<double> batteryWh() const;
     float batteryData(const QString& key) const;
     float accurateBatteryLevel() const;
+    PowerSource& powerSource() const { return powerSource_; }
 
     static PlatformType platformTypeFor(const QString& identifier,
                                         std::optional<double> screenWidth);

@@ -220,3 +220,65 @@ TEST_F(EventStoreTest, ReadOnlyAccessCreatesNothing) {
     EXPECT_FALSE(store.hasStore());
     EXPECT_FALSE(QFile::exists(path()));
 }
+
+// A log of the first layout (four columns, no other tables): it opens read-only as it is,
+// and the logger converts it in place, keeping every record.
+TEST_F(EventStoreTest, FirstLayoutLogsReadAsTheyAreAndMigrateInPlace) {
+    createDatabase(path(),
+                   "CREATE TABLE events (id INTEGER PRIMARY KEY, creation_date REAL NOT NULL, "
+                   "battery_level REAL NOT NULL, battery_state INTEGER NOT NULL);"
+                   "CREATE INDEX events_by_date ON events(creation_date);"
+                   "INSERT INTO events VALUES (1, 100.0, 0.5, 1), (2, 200.0, 0.75, 3);"
+                   "PRAGMA user_version = 1;");
+    const QByteArray before = bytesOf(path());
+    {
+        ReadContext reader(path());
+        ASSERT_TRUE(reader.hasStore());
+        const QList<Event> events = reader.executeFetchRequest({});
+        ASSERT_EQ(events.size(), 2);
+        EXPECT_EQ(events[0].batteryState, 3);
+        EXPECT_FALSE(events[0].notCharging);
+        EXPECT_EQ(events[0].batteryId, 0);
+    }
+    EXPECT_EQ(bytesOf(path()), before) << "reading converts nothing";
+
+    {
+        LogCapture log;
+        EventStore store(path());
+        ASSERT_TRUE(store.hasStore());
+        EXPECT_TRUE(log.contains("Converted the log"));
+        ManagedObjectContext context(store);
+        context.insertNewEvent(300.0, 0.7f, 3, true, 4);
+        ASSERT_TRUE(context.save(nullptr));
+    }
+    EXPECT_EQ(StoreLayout::inspect(path()).verdict, StoreLayout::Verdict::Ours);
+    ReadContext reader(path());
+    const QList<Event> events = reader.executeFetchRequest({});
+    ASSERT_EQ(events.size(), 3);
+    EXPECT_EQ(events[0], (Event{3, 300.0, 0.7f, 3, true, 4}));
+    EXPECT_EQ(events[2], (Event{1, 100.0, 0.5f, 1, false, 0})) << "old records unchanged";
+    // Opening again converts nothing more.
+    LogCapture log;
+    EventStore again(path());
+    EXPECT_TRUE(again.hasStore());
+    EXPECT_FALSE(log.contains("Converted the log"));
+}
+
+TEST_F(EventStoreTest, AMigrationThatFailsLeavesTheOldLayout) {
+    // A table in the way of the new layout's: the conversion cannot finish, so none of it stays.
+    createDatabase(path(),
+                   "CREATE TABLE events (id INTEGER PRIMARY KEY, creation_date REAL NOT NULL, "
+                   "battery_level REAL NOT NULL, battery_state INTEGER NOT NULL);"
+                   "INSERT INTO events VALUES (1, 100.0, 0.5, 1);"
+                   "CREATE TABLE health (x INTEGER);");
+    EventStore store(path());
+    EXPECT_FALSE(store.hasStore());
+    ReadContext reader(path());
+    EXPECT_EQ(reader.executeFetchRequest({}).size(), 1);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path()).constData(), &db), SQLITE_OK);
+    EXPECT_NE(sqlite3_exec(db, "SELECT not_charging FROM events", nullptr, nullptr, nullptr),
+              SQLITE_OK)
+        << "the column added before the failure was rolled back";
+    sqlite3_close(db);
+}

@@ -225,3 +225,59 @@ TEST(SysfsPowerSource, ImpossibleValuesAreUnknown) {
     EXPECT_FLOAT_EQ(source.level(), 1.0f) << "the bounds themselves are possible";
     EXPECT_DOUBLE_EQ(source.properties().value(PowerSource::CurrentCapacity), 0.0);
 }
+
+TEST(SysfsPowerSource, EnergyBatteryKeepsItsWattHoursAndPower) {
+    QTemporaryDir dir;
+    writeFiles(dir.path(), {{"BAT0/type", "Battery\n"},
+                            {"BAT0/status", "Discharging\n"},
+                            {"BAT0/energy_now", "30000000\n"},
+                            {"BAT0/energy_full", "40000000\n"},
+                            {"BAT0/energy_full_design", "50000000\n"},
+                            {"BAT0/power_now", "8500000\n"},
+                            {"BAT0/manufacturer", "SMP\n"},
+                            {"BAT0/model_name", "5B10\n"}});
+    SysfsPowerSource source(dir.path());
+    const auto table = source.properties();
+    EXPECT_DOUBLE_EQ(table.value(PowerSource::CurrentEnergy), 30000.0);
+    EXPECT_DOUBLE_EQ(table.value(PowerSource::MaxEnergy), 40000.0);
+    EXPECT_DOUBLE_EQ(table.value(PowerSource::DesignEnergy), 50000.0);
+    EXPECT_DOUBLE_EQ(table.value(PowerSource::Power), -8500.0) << "out of the battery";
+    EXPECT_FALSE(table.contains(PowerSource::MaxCapacity)) << "no voltage to convert with";
+    EXPECT_FLOAT_EQ(source.accurateBatteryLevel(), 0.75f) << "energy over energy";
+    // Without a serial the design energy tells two cells of one model apart.
+    EXPECT_EQ(source.identity().key(), QStringLiteral("SMP/5B10/50000"));
+    writeFile(dir.filePath("BAT0/serial_number"), "  4711\n");
+    EXPECT_EQ(source.identity().key(), QStringLiteral("SMP/5B10/4711"));
+}
+
+TEST(SysfsPowerSource, SeveralBatteriesGiveTheirLevelTogether) {
+    SysfsPowerSource two(fixture("two"));
+    const auto batteries = two.batteries();
+    ASSERT_EQ(batteries.size(), 2);
+    EXPECT_FLOAT_EQ(batteries[0].accurateLevel(), 0.8f);
+    EXPECT_FLOAT_EQ(batteries[1].accurateLevel(), 0.4f);
+    EXPECT_FLOAT_EQ(two.combinedBatteryLevel(), 0.6f);
+    EXPECT_FLOAT_EQ(two.accurateBatteryLevel(), 0.8f) << "the first battery's table stays";
+
+    // Energy adds up across cells of different voltage, so it wins over charge.
+    QTemporaryDir dir;
+    writeFiles(dir.path(), {{"BAT0/type", "Battery\n"},
+                            {"BAT0/charge_now", "1000000\n"},
+                            {"BAT0/charge_full", "2000000\n"},
+                            {"BAT0/energy_now", "10000000\n"},
+                            {"BAT0/energy_full", "20000000\n"},
+                            {"BAT1/type", "Battery\n"},
+                            {"BAT1/charge_now", "4000000\n"},
+                            {"BAT1/charge_full", "4000000\n"},
+                            {"BAT1/energy_now", "60000000\n"},
+                            {"BAT1/energy_full", "60000000\n"},
+                            {"BAT1/status", "Not charging\n"}});
+    SysfsPowerSource mixed(dir.path());
+    EXPECT_FLOAT_EQ(mixed.combinedBatteryLevel(), 0.875f);
+    EXPECT_FLOAT_EQ(mixed.level(), 0.875f);
+    EXPECT_TRUE(mixed.batteries()[1].notCharging);
+    EXPECT_EQ(mixed.batteries()[1].state, BatteryStateFull);
+    // A battery that reports neither makes the total unknown rather than wrong.
+    writeFiles(dir.path(), {{"BAT2/type", "Battery\n"}, {"BAT2/capacity", "10\n"}});
+    EXPECT_FLOAT_EQ(PowerSource::combinedLevel(mixed.batteries()), -1.0f);
+}

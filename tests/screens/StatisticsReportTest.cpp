@@ -270,3 +270,94 @@ TEST_F(StatisticsReportTest, JsonHoldsTheNumbersBehindTheTextsAndLeavesUnknownsO
     EXPECT_FALSE(day.contains("energy_wh")) << "no energy row without a known energy";
     EXPECT_FALSE(QJsonDocument(json).toJson().contains("0.3000")) << "written as 0.3";
 }
+
+// The hardware report of each kind of kernel battery: what it counts in decides the rows, and
+// no row shows a figure the battery did not give.
+TEST_F(StatisticsReportTest, EveryKindOfBatteryGetsItsRows) {
+    struct Case {
+        const char* kind;
+        QList<std::pair<QString, QString>> files;
+        QList<std::pair<QString, QString>> rows; // label, value; only these, in this order
+    };
+    const QList<std::pair<QString, QString>> common = {{"BAT0/type", "Battery\n"},
+                                                       {"BAT0/status", "Discharging\n"}};
+    const Case cases[] = {
+        {"charge only",
+         {{"BAT0/charge_now", "3000000\n"},
+          {"BAT0/charge_full", "4000000\n"},
+          {"BAT0/charge_full_design", "5000000\n"}},
+         {{"Current Capacity", "3000 mAh"},
+          {"Max Capacity", "4000 mAh"},
+          {"Design Capacity", "5000 mAh"},
+          {"Charge", "75.00%"},
+          {"Health", "80.00%"},
+          {"conn. Charger Capacity", "   0 mA"}}},
+        {"energy only, no design voltage",
+         {{"BAT0/energy_now", "30000000\n"},
+          {"BAT0/energy_full", "40000000\n"},
+          {"BAT0/energy_full_design", "50000000\n"},
+          {"BAT0/power_now", "8500000\n"}},
+         {{"Current Energy", "30.00 Wh"},
+          {"Full Energy", "40.00 Wh"},
+          {"Design Energy", "50.00 Wh"},
+          {"Charge", "75.00%"},
+          {"Health", "80.00%"},
+          {"conn. Charger Capacity", "   0 mA"},
+          {"Power from Battery", "8.50 W"}}},
+        {"energy with design voltage",
+         {{"BAT0/energy_now", "22800000\n"},
+          {"BAT0/energy_full", "45600000\n"},
+          {"BAT0/energy_full_design", "57000000\n"},
+          {"BAT0/voltage_min_design", "11400000\n"}},
+         {{"Current Capacity", "2000 mAh"},
+          {"Max Capacity", "4000 mAh"},
+          {"Design Capacity", "5000 mAh"},
+          {"Current Energy", "22.80 Wh"},
+          {"Full Energy", "45.60 Wh"},
+          {"Design Energy", "57.00 Wh"},
+          {"Charge", "50.00%"},
+          {"Health", "80.00%"},
+          {"conn. Charger Capacity", "   0 mA"}}},
+        {"capacity only",
+         {{"BAT0/capacity", "64\n"}},
+         {{"Charge", "64.00%"}, {"conn. Charger Capacity", "   0 mA"}}},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir supply;
+        for (const auto& [file, content] : common + c.files)
+            writeFile(supply.filePath(file), content.toUtf8());
+        SysfsPowerSource laptop(supply.path());
+        const UIDeviceHardware laptopHardware(laptop, 320);
+        StatisticsReport laptopReport(handler, laptopHardware);
+        laptopReport.updateData();
+        EXPECT_EQ(laptopReport.hardwareEntries(), c.rows) << c.kind;
+    }
+}
+
+TEST_F(StatisticsReportTest, SeveralBatteriesAreListedEachWithTheirLevelTogether) {
+    QTemporaryDir supply;
+    writeFiles(supply.path(), {{"BAT0/type", "Battery\n"},
+                               {"BAT0/model_name", "Front\n"},
+                               {"BAT0/energy_now", "10000000\n"},
+                               {"BAT0/energy_full", "20000000\n"},
+                               {"BAT1/type", "Battery\n"},
+                               {"BAT1/energy_now", "60000000\n"},
+                               {"BAT1/energy_full", "60000000\n"}});
+    SysfsPowerSource laptop(supply.path());
+    const UIDeviceHardware laptopHardware(laptop, 320);
+    StatisticsReport laptopReport(handler, laptopHardware);
+    laptopReport.updateData();
+    using Row = std::pair<QString, QString>;
+    EXPECT_EQ(laptopReport.hardwareEntries(), (QList<Row>{{"Combined Charge", "87.50%"},
+                                                          {"Front (BAT0)", ""},
+                                                          {"Current Energy", "10.00 Wh"},
+                                                          {"Full Energy", "20.00 Wh"},
+                                                          {"Charge", "50.00%"},
+                                                          {"BAT1", ""},
+                                                          {"Current Energy", "60.00 Wh"},
+                                                          {"Full Energy", "60.00 Wh"},
+                                                          {"Charge", "100.00%"}}))
+        << "70 of 80 Wh together, not the mean of 50 % and 100 %";
+    const QJsonObject json = laptopReport.toJson()["hardware"].toObject();
+    EXPECT_DOUBLE_EQ(json["battery1_charge_percent"].toDouble(), 100.0);
+}

@@ -2,6 +2,8 @@
 #include "BatteryLogHandler.h"
 #include "Device.h"
 #include "EventCsvWriter.h"
+#include "HealthStore.h"
+#include "HealthTrend.h"
 #include "HistoryViewController.h"
 #include "LogHandlerFixture.h"
 #include "ManagedObjectContext.h"
@@ -76,15 +78,15 @@ protected:
 };
 } // namespace
 
-TEST_F(StatisticsTableViewControllerTest, SixSectionsWithTheirHeaders) {
+TEST_F(StatisticsTableViewControllerTest, SevenSectionsWithTheirHeaders) {
     controller.show();
     const auto& sections = controller.tableView()->sections();
-    ASSERT_EQ(sections.size(), 6);
+    ASSERT_EQ(sections.size(), 7);
     QStringList headers;
     for (const auto& s : sections)
         headers.append(s.header);
     EXPECT_EQ(headers, (QStringList{"Overall", "Last Month", "Last Week", "Last 24 hours",
-                                    "Battery Hardware Report", "Export"}));
+                                    "Battery Hardware Report", "Export", "Battery Health"}));
     EXPECT_EQ(sections[0].rows.size(), 6) << "the energy row exists: the energy is known";
     EXPECT_EQ(sections[5].rows.at(0).title, "e-mail .csv file");
     EXPECT_EQ(sections[5].rows.at(1).title, "Reload Data");
@@ -212,4 +214,33 @@ TEST_F(StatisticsTableViewControllerTest, ALogOutlivingTheScreenNoLongerCallsIt)
     delete shortLived;
     sample(60, 1200); // would reach freed memory through a raw listener
     EXPECT_EQ(handler.managedObjectContext()->savedCount(), 1);
+}
+
+TEST_F(StatisticsTableViewControllerTest, BatteryHealthFollowsTheExport) {
+    handler.recordHealth(); // 2000 of 2200 mAh, 87 cycles
+    HealthStore* health = handler.healthStore();
+    ASSERT_TRUE(health);
+    const QList<HealthReading> first = health->readings(1);
+    ASSERT_EQ(first.size(), 1);
+    // Half a year before it, losing a point a month from 100 %.
+    for (int d = 1; d <= 182; ++d) {
+        HealthReading earlier = first.first();
+        earlier.date -= d * 86400.0;
+        earlier.full = 2200.0 * (2000.0 / 2200.0 + d / HealthTrend::MonthDays / 100.0);
+        health->add(earlier);
+    }
+    controller.show();
+    const auto& sections = controller.tableView()->sections();
+    ASSERT_EQ(sections.size(), 7);
+    const auto& section = sections[StatisticsTableViewController::HealthSection];
+    EXPECT_EQ(section.header, "Battery Health");
+    QStringList texts;
+    for (const auto& row : section.rows)
+        texts.append(row.title + "=" + row.detail);
+    ASSERT_EQ(texts.size(), 5) << qPrintable(texts.join(" | "));
+    EXPECT_EQ(texts[0], "Health=90.9%");
+    EXPECT_EQ(texts[1], "Change per Month=-1.00%");
+    EXPECT_EQ(texts[2], "Cycle Count=87 cycles");
+    EXPECT_TRUE(texts[3].startsWith("80% Expected=")) << qPrintable(texts[3]);
+    EXPECT_FALSE(texts[3].contains("not in sight"));
 }
