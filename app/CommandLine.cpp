@@ -192,6 +192,10 @@ QString CommandLine::helpText() {
     QString text = parser.helpText();
     // Without an application object the parser cannot know the program's name.
     text.replace(0, text.indexOf(QLatin1Char('\n')), QStringLiteral("Usage: ampelio [options]"));
+    text += QStringLiteral("\nEnvironment:\n");
+    for (const EnvironmentVariable& variable : CommandLineOptions::environment())
+        text += QStringLiteral("  %1\n      %2\n")
+                    .arg(QLatin1String(variable.name), QString::fromUtf8(variable.description));
     return text +
            QStringLiteral("\nExit status: %1.\n").arg(CommandLineOptions::exitStatusSummary());
 }

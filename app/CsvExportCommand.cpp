@@ -1,32 +1,13 @@
 #include "CsvExportCommand.h"
 
 #include "AtomicFile.h"
+#include "AtomicFileDevice.h"
 #include "EventCsvWriter.h"
 #include "ReadContext.h"
 #include "ReadOnlyLog.h"
 
-#include <QIODevice>
-
 #include <cstdio>
 #include <unistd.h>
-
-namespace {
-// Lets the CSV writer stream into an atomic file, so its write errors reach the writer.
-class AtomicFileDevice : public QIODevice {
-public:
-    explicit AtomicFileDevice(AtomicFile& file) : file_(file) { open(QIODevice::WriteOnly); }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 length) override {
-        return file_.write(QByteArray::fromRawData(data, static_cast<qsizetype>(length))) ? length
-                                                                                          : -1;
-    }
-
-private:
-    AtomicFile& file_;
-};
-} // namespace
 
 int CsvExportCommand::run(const QString& documentsDirectory, const QString& outputPath) {
     // Read only: exporting never creates, converts or writes the log of a running logger.

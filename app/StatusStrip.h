@@ -18,6 +18,11 @@ public:
     explicit StatusStrip(PowerSource& source, QWidget* parent = nullptr);
     ~StatusStrip() override;
 
+    // Shows a note in place of the time for a few seconds.
+    void showMessage(const QString& text, int milliseconds = MessageMilliseconds);
+    QString message() const { return message_; }
+    static constexpr int MessageMilliseconds = 4000;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -30,4 +35,6 @@ private:
     QString name_;
     QString time_;
     QString charge_;
+    QString message_;
+    QTimer messageTimer_;
 };

@@ -7,6 +7,7 @@
 #include "HistoryViewController.h"
 #include "MainScreen.h"
 #include "MainWindow.h"
+#include "StatusStrip.h"
 #include "StatisticsTableViewController.h"
 #include "TabBar.h"
 #include "TiledLayer.h"
@@ -27,7 +28,7 @@ WindowedApplication::WindowedApplication(Device& device, const QString& document
                                          UserDefaults& defaults, StoreAccess access)
     : delegate_(std::make_unique<Ampelio_ProAppDelegate>(device, documentsDirectory, defaults,
                                                          keepAlive_, nullptr, access)) {
-    buildWindow(device);
+    buildWindow(device, defaults);
     delegate_->attach(lifecycle_);
     usageStatistics_ = new UsageStatisticsChoice(defaults, window_.get());
     window_->addSettingsAction(usageStatistics_->action());
@@ -39,7 +40,7 @@ WindowedApplication::~WindowedApplication() = default;
 
 // The screens are built in tab order, so the log tells the graph of a change before the
 // statistics; the statistics screen exports through the history screen.
-void WindowedApplication::buildWindow(Device& device) {
+void WindowedApplication::buildWindow(Device& device, UserDefaults& defaults) {
     BatteryLogHandler& log = delegate_->batteryLogHandler();
     window_ = std::make_unique<MainWindow>(device.powerSource(), lifecycle_);
     hardware_ =
@@ -55,13 +56,33 @@ void WindowedApplication::buildWindow(Device& device) {
                     QStringLiteral("History"));
     window_->addTab(statistics, QIcon(QStringLiteral(":/icons/137-presentation.svg")),
                     QStringLiteral("Statistics"));
+    QObject::connect(history, &HistoryViewController::statusMessage, window_->statusStrip(),
+                     [this](const QString& text) { window_->statusStrip()->showMessage(text); });
+    QObject::connect(statistics, &StatisticsTableViewController::statusMessage,
+                     window_->statusStrip(),
+                     [this](const QString& text) { window_->statusStrip()->showMessage(text); });
+    QObject::connect(window_.get(), &MainWindow::exportRequested, statistics,
+                     &StatisticsTableViewController::saveCsvFile);
+    statistics->setOffersSaveRow(MainScreen::followsWindow());
+    QObject::connect(window_.get(), &MainWindow::themeChanged, history, [this, history] {
+        history->applyTheme();
+        if (graph_->graphView())
+            graph_->graphView()->clearTileCache(); // the line's colour is drawn into the tiles
+    });
     delegate_->setWindow(window_.get());
     delegate_->setGraphViewcontroller(graph_);
     delegate_->setHistoryViewController(history);
     delegate_->setStatisticsViewController(statistics);
-    window_->setScreenSize(MainScreen::bounds().size().toSize());
-    if (MainScreen::idiom() == UserInterfaceIdiom::Phone)
-        window_->setFixedSize(MainScreen::bounds().size().toSize());
+    if (MainScreen::followsWindow()) {
+        window_->becomeDesktopWindow(defaults);
+        QObject::connect(window_.get(), &MainWindow::screenResized, graph_,
+                         &AmpelioGraphController::didResizeScreen);
+    } else {
+        window_->setScreenSize(MainScreen::bounds().size().toSize());
+        if (MainScreen::idiom() == UserInterfaceIdiom::Phone)
+            window_->setFixedSize(MainScreen::bounds().size().toSize());
+    }
+    QObject::connect(window_.get(), &MainWindow::quitRequested, window_.get(), [this] { terminate(); });
     QObject::connect(window_.get(), &MainWindow::orientationChanged, graph_,
                      [this](bool landscape) {
                          MainScreen::setLandscape(landscape);
@@ -73,6 +94,14 @@ int WindowedApplication::run() {
     lifecycle_.launch();
     // The launch shows the window; like the phone, the application is active right after.
     lifecycle_.activate();
+    return QApplication::exec();
+}
+
+int WindowedApplication::runInBackground() {
+    delegate_->setWindow(nullptr);
+    lifecycle_.launch();
+    delegate_->setWindow(window_.get());
+    lifecycle_.enterBackground();
     return QApplication::exec();
 }
 
@@ -92,6 +121,8 @@ void WindowedApplication::settle() {
 }
 
 void WindowedApplication::terminate() {
+    if (window_->isVisible())
+        window_->saveGeometry();
     lifecycle_.terminate();
     QCoreApplication::exit(0);
 }

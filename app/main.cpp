@@ -17,6 +17,7 @@
 #include "WindowedApplication.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -53,7 +54,20 @@ int runHeadless(int argc, char* argv[], bool explicitlyAsked) {
     return runner.run();
 }
 
-int runWindowed(int argc, char* argv[], const std::optional<QString>& screenshotDir) {
+// The window's terminal stays quiet but for warnings; a headless run prints its samples and
+// lifecycle, which are its log. QT_LOGGING_RULES, read after these, still overrides them.
+void applyLoggingDefaults(bool headless, bool verbose) {
+    if (verbose) {
+        QLoggingCategory::setFilterRules(QStringLiteral("ampelio.*=true"));
+        return;
+    }
+    QLoggingCategory::setFilterRules(headless ? QStringLiteral("ampelio.*.debug=false")
+                                              : QStringLiteral("ampelio.*.debug=false\n"
+                                                               "ampelio.*.info=false"));
+}
+
+int runWindowed(int argc, char* argv[], const std::optional<QString>& screenshotDir,
+                bool background = false) {
     if (screenshotDir)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -78,7 +92,9 @@ int runWindowed(int argc, char* argv[], const std::optional<QString>& screenshot
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &app,
                      [&application] { application.terminate(); });
-    return screenshotDir ? application.screenshot(*screenshotDir) : application.run();
+    if (screenshotDir)
+        return application.screenshot(*screenshotDir);
+    return background ? application.runInBackground() : application.run();
 }
 } // namespace
 
@@ -113,6 +129,11 @@ int main(int argc, char* argv[]) {
     }
     if (line.value("idiom") == QLatin1String("tablet"))
         MainScreen::setIdiom(UserInterfaceIdiom::Pad);
+    // Without a device idiom the window is a desktop window that follows its own size;
+    // screenshots keep the device screen so that the pictures stay comparable.
+    if (!line.isSet("idiom") &&
+        (line.mode().isEmpty() || line.mode() == QLatin1String("background")))
+        MainScreen::setWindowSize(QSizeF(MainWindow::minimumWidth, MainWindow::minimumHeight));
 
     const QString mode = line.mode();
     if (mode == QLatin1String("report") || mode == QLatin1String("export-csv")) {
@@ -128,9 +149,11 @@ int main(int argc, char* argv[]) {
     }
     // Failures here show when the store opens, with the reason and the path.
     Paths::createPrivateDirectories();
+    const bool headless = mode == QLatin1String("headless") || !hasDisplay();
+    applyLoggingDefaults(headless, line.isSet("verbose"));
     if (mode == QLatin1String("screenshot"))
         return runWindowed(argc, argv, line.value("screenshot"));
-    if (mode == QLatin1String("headless") || !hasDisplay())
+    if (headless)
         return runHeadless(argc, argv, mode == QLatin1String("headless"));
-    return runWindowed(argc, argv, std::nullopt);
+    return runWindowed(argc, argv, std::nullopt, mode == QLatin1String("background"));
 }

@@ -42,6 +42,15 @@ public:
     int supportedInterfaceOrientations() const { return 30; }
     virtual void didRotateFromInterfaceOrientation();
     virtual void layoutSubviews();
+    // The screen took a new size (a resizable window): the graph keeps its time scale unless
+    // the idiom changed, and keeps the time shown at its edge nearest "now".
+    void didResizeScreen();
+
+    // Keyboard navigation: scrolls by a fraction of the visible width (negative into the past
+    // on a graph whose present is on the right), zooms about the middle, returns to the present.
+    void scrollByScreens(double screens);
+    void zoomAboutCentre(float factor);
+    void scrollToNow();
 
     GraphView* viewForZoomingInScrollView(ScrollView* scrollView) const;
     virtual void scrollViewDidEndZooming(ScrollView* scrollView, ZoomableView* view, float scale);

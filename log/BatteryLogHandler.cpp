@@ -108,10 +108,10 @@ void BatteryLogHandler::batteryStateDidChange() {
     addEvent();
 }
 
-void BatteryLogHandler::addEvent() {
+bool BatteryLogHandler::addEvent() {
     AMPELIO_ASSERT_OWN_THREAD(this);
     if (access_ == StoreAccess::ReadOnly)
-        return;
+        return false;
     float level = device_.powerSource().accurateBatteryLevel();
     if (level < 0.0f)
         level = device_.batteryLevel();
@@ -119,11 +119,11 @@ void BatteryLogHandler::addEvent() {
     const QList<Event> neighbours = getArrayFrom(PreviousSampleAge, PreviousSampleAge, true);
     ManagedObjectContext* context = managedObjectContext();
     if (!context)
-        return;
+        return false;
     const Event sample = context->insertNewEvent(Clock::now(), level, device_.batteryState());
     if (neighbours.size() == 1 && shouldDropSample(neighbours.first(), sample)) {
         context->deleteObject(sample);
-        return;
+        return false;
     }
 
     qCInfo(lcLog, "Logging batLevel: %f", static_cast<double>(level));
@@ -137,6 +137,7 @@ void BatteryLogHandler::addEvent() {
     }
     updateStatistics(sample);
     writeStatisticsData();
+    return true;
 }
 
 // --- window queries --------------------------------------------------------------------------
@@ -210,6 +211,33 @@ void BatteryLogHandler::deleteEvent(int index) {
     }
     emit dataChanged(index);
     emit dataDeleted(index);
+}
+
+bool BatteryLogHandler::deleteSample(const Event& event) {
+    AMPELIO_ASSERT_OWN_THREAD(this);
+    ManagedObjectContext* context = access_ == StoreAccess::ReadOnly ? nullptr
+                                                                      : managedObjectContext();
+    if (!context || event.objectId <= 0)
+        return false;
+    context->deleteObject(event);
+    StoreError error;
+    if (!context->save(&error)) {
+        logStoreError(error);
+        return false;
+    }
+    int index = -1;
+    if (eventsArray_) {
+        for (int i = 0; i < eventsArray_->size(); ++i) {
+            if (eventsArray_->at(i).objectId == event.objectId) {
+                eventsArray_->removeAt(i);
+                index = i;
+                break;
+            }
+        }
+    }
+    emit dataChanged(index);
+    emit dataDeleted(index);
+    return true;
 }
 
 // --- statistics ------------------------------------------------------------------------------
