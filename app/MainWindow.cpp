@@ -92,13 +92,13 @@ QSize MainWindow::fittingSize() const {
         return PreferredSize;
     // Leave room for the window manager's frame and panels the available area may not count.
     const QSize room = screen->availableGeometry().size() * 0.92;
-    return PreferredSize.boundedTo(room).expandedTo(QSize(minimumWidth, minimumHeight));
+    return PreferredSize.boundedTo(room).expandedTo(QSize(MinimumWidth, MinimumHeight));
 }
 
 void MainWindow::becomeDesktopWindow(UserDefaults& defaults) {
     desktop_ = true;
     geometryStore_ = &defaults;
-    setMinimumSize(minimumWidth, minimumHeight);
+    setMinimumSize(MinimumWidth, MinimumHeight);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     const QByteArray saved = defaults.objectForKey(GeometryKey).toByteArray();
     // restoreGeometry moves a window left on a screen that is gone back onto one that exists.

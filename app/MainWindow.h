@@ -43,8 +43,8 @@ public:
     // Whether closing the window has told the user, once, that logging goes on.
     bool toldAboutBackground() const { return toldAboutBackground_; }
 
-    static constexpr int minimumWidth = 320;
-    static constexpr int minimumHeight = 400;
+    static constexpr int MinimumWidth = 320;
+    static constexpr int MinimumHeight = 400;
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -1,6 +1,5 @@
 #include "TrayIcon.h"
 
-#include "EventStateText.h"
 #include "PowerSource.h"
 
 #include <QAction>
@@ -11,6 +10,19 @@
 #include <QSystemTrayIcon>
 
 namespace {
+QString stateName(int state) {
+    switch (state) {
+    case BatteryStateUnplugged:
+        return QStringLiteral("on battery");
+    case BatteryStateCharging:
+        return QStringLiteral("charging");
+    case BatteryStateFull:
+        return QStringLiteral("full");
+    default:
+        return QString();
+    }
+}
+
 QColor levelColour(float level, int state) {
     if (state == BatteryStateCharging || state == BatteryStateFull)
         return QColor(0x34, 0xa8, 0x53);
@@ -82,7 +94,7 @@ QString TrayIcon::describe(float level, int state, const QString& estimate) {
     QString text = QStringLiteral("Ampelio: ");
     text += level >= 0 ? QString::asprintf("%.0f %%", static_cast<double>(level) * 100.0)
                        : QStringLiteral("level unknown");
-    const QString stateText = EventStateText::statistics(state);
+    const QString stateText = stateName(state);
     if (!stateText.isEmpty())
         text += QStringLiteral(", ") + stateText;
     if (!estimate.isEmpty())

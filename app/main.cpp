@@ -133,7 +133,7 @@ int main(int argc, char* argv[]) {
     // screenshots keep the device screen so that the pictures stay comparable.
     if (!line.isSet("idiom") &&
         (line.mode().isEmpty() || line.mode() == QLatin1String("background")))
-        MainScreen::setWindowSize(QSizeF(MainWindow::minimumWidth, MainWindow::minimumHeight));
+        MainScreen::setWindowSize(QSizeF(MainWindow::MinimumWidth, MainWindow::MinimumHeight));
 
     const QString mode = line.mode();
     if (mode == QLatin1String("report") || mode == QLatin1String("export-csv")) {
