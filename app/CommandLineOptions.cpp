@@ -65,6 +65,7 @@ constexpr EnvironmentVariable Environment[] = {
                       "~/.local/share/Ampelio)."},
     {"XDG_CONFIG_HOME", "The settings are kept in $XDG_CONFIG_HOME/Ampelio (default "
                         "~/.config/Ampelio)."},
+    {"AMPELIO_THEME", "light or dark instead of the desktop's colour scheme."},
     {"QT_LOGGING_RULES", "Turns diagnostic lines on or off by category (ampelio.app, ampelio.log, "
                          "ampelio.graph, ampelio.screens, ampelio.platform, ampelio.analytics), "
                          "e.g. ampelio.graph.info=true; it overrides the defaults and --verbose."},
