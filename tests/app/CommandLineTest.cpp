@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -268,7 +269,7 @@ TEST_F(CommandLineTest, WindowedApplicationLeavesThroughItsTerminatePathOnTerm) 
     QProcessEnvironment env = environment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     app.setProcessEnvironment(env);
-    app.start(AMPELIO_BINARY, {});
+    app.start(AMPELIO_BINARY, {"--verbose"});
     QString seen;
     ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.800000", 15000)) << qPrintable(seen);
     ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
@@ -276,6 +277,22 @@ TEST_F(CommandLineTest, WindowedApplicationLeavesThroughItsTerminatePathOnTerm) 
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(app.exitCode(), 0);
     EXPECT_EQ(exportCsv().count('\n'), 2) << "the sample taken at launch is in the log";
+}
+
+// The window's terminal shows warnings only: the sample is taken and logged, but not printed.
+TEST_F(CommandLineTest, TheWindowIsQuietByDefault) {
+    QProcess app;
+    app.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment env = environment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    app.setProcessEnvironment(env);
+    app.start(AMPELIO_BINARY, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return exportCsv().count('\n') == 2; }, 15000));
+    ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
+    ASSERT_TRUE(app.waitForFinished(5000));
+    const QString output = QString::fromUtf8(app.readAll());
+    EXPECT_FALSE(output.contains("Logging batLevel")) << qPrintable(output);
+    EXPECT_FALSE(output.contains("keep-alive")) << qPrintable(output);
 }
 
 TEST_F(CommandLineTest, ASecondStartHandsOverToTheRunningLogger) {
