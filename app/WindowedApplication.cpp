@@ -98,9 +98,11 @@ int WindowedApplication::run() {
 }
 
 int WindowedApplication::runInBackground() {
+    // As headless: launched, active for the first sample, then in the background.
     delegate_->setWindow(nullptr);
     lifecycle_.launch();
     delegate_->setWindow(window_.get());
+    lifecycle_.activate();
     lifecycle_.enterBackground();
     return QApplication::exec();
 }

@@ -295,6 +295,24 @@ TEST_F(CommandLineTest, TheWindowIsQuietByDefault) {
     EXPECT_FALSE(output.contains("keep-alive")) << qPrintable(output);
 }
 
+// The autostart run: no window, straight to the background, logging until told to stop.
+TEST_F(CommandLineTest, BackgroundStartsWithoutTheWindowAndLogs) {
+    QProcess app;
+    app.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment env = environment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    app.setProcessEnvironment(env);
+    app.start(AMPELIO_BINARY, {"--background", "--verbose"});
+    QString seen;
+    ASSERT_TRUE(waitForLine(app, seen, "Installed keep-alive handler in the background", 15000))
+        << qPrintable(seen);
+    ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
+    ASSERT_TRUE(app.waitForFinished(5000));
+    EXPECT_EQ(app.exitCode(), 0);
+    EXPECT_TRUE(seen.contains("Logging batLevel")) << "a sample at launch, as headless";
+    EXPECT_EQ(exportCsv().count('\n'), 2);
+}
+
 TEST_F(CommandLineTest, ASecondStartHandsOverToTheRunningLogger) {
     QProcess first;
     first.setProcessChannelMode(QProcess::MergedChannels);
