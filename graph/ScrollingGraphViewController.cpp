@@ -32,6 +32,12 @@ double nowX(double width, bool reversed, double pixelsBeyondNow) {
 } // namespace
 
 ScrollingGraphViewController::ScrollingGraphViewController(QObject* parent) : QObject(parent) {
+    resizeSettle_.setSingleShot(true);
+    resizeSettle_.setInterval(resizeSettleMs);
+    connect(&resizeSettle_, &QTimer::timeout, this, [this] {
+        if (graphView_)
+            graphView_->setNeedsDisplay();
+    });
     updateTimer_.setSingleShot(true);
     connect(&updateTimer_, &QTimer::timeout, this, &ScrollingGraphViewController::updateGraph);
 }
@@ -158,7 +164,7 @@ void ScrollingGraphViewController::didResizeScreen() {
     if (rescaled)
         graphView_->clearTileCache();
     else if (graphView_->frame().height() != oldHeight)
-        graphView_->setNeedsDisplay(); // old tiles stay stretched until the new ones arrive
+        resizeSettle_.start(); // redraw once the drag pauses; until then the old tiles show
     scroll->setContentOffset(
         QPointF(std::clamp(newOffset, 0.0, std::max(0.0, newContent - scroll->width())),
                 scroll->contentOffset().y()));

@@ -71,6 +71,7 @@ public:
     static constexpr float maximumZoomScale = 32.1f;
     static constexpr float doubleTapZoom = 2.0f;
     static constexpr float twoFingerTapZoom = 0.5f;
+    static constexpr int resizeSettleMs = 150;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -85,5 +86,7 @@ private:
     QPointer<ScrollView> scrollView_;
     bool amZooming_ = false;
     QTimer updateTimer_;
+    // Tiles drawn for the old height are redrawn once a resize pauses, not on every step of it.
+    QTimer resizeSettle_;
     double updateDelaySeconds_ = 0;
 };
