@@ -13,12 +13,14 @@
 #include "ReportCommand.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
+#include "Theme.h"
 #include "UserDefaults.h"
 #include "WindowedApplication.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
 #include <QMessageBox>
+#include <QPalette>
 #include <QStringList>
 
 #include <cstdio>
@@ -54,6 +56,29 @@ int runHeadless(int argc, char* argv[], bool explicitlyAsked) {
     return runner.run();
 }
 
+// AMPELIO_THEME=dark on a light desktop: Qt's own parts (scroll bars, dialogs) go dark with
+// the screens. A dark desktop's palette is dark already.
+void useDarkPaletteWhenAsked() {
+    const QPalette current = QApplication::palette();
+    if (!Theme::isDark() ||
+        current.color(QPalette::Window).lightness() < current.color(QPalette::WindowText).lightness())
+        return;
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
+    dark.setColor(QPalette::WindowText, QColor(0xf2, 0xf2, 0xf2));
+    dark.setColor(QPalette::Base, Theme::background());
+    dark.setColor(QPalette::AlternateBase, QColor(0x26, 0x28, 0x2b));
+    dark.setColor(QPalette::Text, Theme::primaryText());
+    dark.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
+    dark.setColor(QPalette::ButtonText, QColor(0xf2, 0xf2, 0xf2));
+    dark.setColor(QPalette::Highlight, QColor(0x2f, 0x6f, 0xd6));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::ToolTipBase, QColor(0x3a, 0x3a, 0x3e));
+    dark.setColor(QPalette::ToolTipText, QColor(0xf2, 0xf2, 0xf2));
+    QApplication::setPalette(dark);
+}
+
 // The window's terminal stays quiet but for warnings; a headless run prints its samples and
 // lifecycle, which are its log. QT_LOGGING_RULES, read after these, still overrides them.
 void applyLoggingDefaults(bool headless, bool verbose) {
@@ -73,6 +98,7 @@ int runWindowed(int argc, char* argv[], const std::optional<QString>& screenshot
     QApplication app(argc, argv);
     // Closing the window hides it behind the tray icon; only Quit ends the application.
     QApplication::setQuitOnLastWindowClosed(false);
+    useDarkPaletteWhenAsked();
     if (!screenshotDir) {
         Alert::setPresenter([](const QString& title, const QString& message, const QStringList&) {
             QMessageBox::warning(nullptr, title, message, QMessageBox::Ok);
