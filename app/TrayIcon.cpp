@@ -123,8 +123,8 @@ QImage TrayIcon::draw(float level, int state, int size) {
     if (level >= 0) {
         const qreal fraction = std::clamp(static_cast<qreal>(level), 0.0, 1.0);
         painter.setBrush(levelColour(level, state));
-        painter.drawRect(QRectF(inside.left(), inside.top(), inside.width() * fraction,
-                                inside.height()));
+        painter.drawRect(
+            QRectF(inside.left(), inside.top(), inside.width() * fraction, inside.height()));
     } else {
         painter.setPen(QPen(QColor(0x30, 0x30, 0x30), line));
         QFont font;

@@ -7,8 +7,8 @@
 #include "HistoryViewController.h"
 #include "MainScreen.h"
 #include "MainWindow.h"
-#include "StatusStrip.h"
 #include "StatisticsTableViewController.h"
+#include "StatusStrip.h"
 #include "TabBar.h"
 #include "TiledLayer.h"
 #include "UIDeviceHardware.h"
@@ -82,7 +82,8 @@ void WindowedApplication::buildWindow(Device& device, UserDefaults& defaults) {
         if (MainScreen::idiom() == UserInterfaceIdiom::Phone)
             window_->setFixedSize(MainScreen::bounds().size().toSize());
     }
-    QObject::connect(window_.get(), &MainWindow::quitRequested, window_.get(), [this] { terminate(); });
+    QObject::connect(window_.get(), &MainWindow::quitRequested, window_.get(),
+                     [this] { terminate(); });
     QObject::connect(window_.get(), &MainWindow::orientationChanged, graph_,
                      [this](bool landscape) {
                          MainScreen::setLandscape(landscape);

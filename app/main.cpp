@@ -60,8 +60,8 @@ int runHeadless(int argc, char* argv[], bool explicitlyAsked) {
 // the screens. A dark desktop's palette is dark already.
 void useDarkPaletteWhenAsked() {
     const QPalette current = QApplication::palette();
-    if (!Theme::isDark() ||
-        current.color(QPalette::Window).lightness() < current.color(QPalette::WindowText).lightness())
+    if (!Theme::isDark() || current.color(QPalette::Window).lightness() <
+                                current.color(QPalette::WindowText).lightness())
         return;
     QApplication::setStyle(QStringLiteral("Fusion"));
     QPalette dark;

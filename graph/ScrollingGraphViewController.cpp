@@ -159,8 +159,8 @@ void ScrollingGraphViewController::didResizeScreen() {
     const qreal oldHeight = graphView_->frame().height();
     layoutSubviews();
     const double newContent = scroll->contentSize().width();
-    const double newOffset = reversed ? edgeFraction * newContent
-                                      : edgeFraction * newContent - scroll->width();
+    const double newOffset =
+        reversed ? edgeFraction * newContent : edgeFraction * newContent - scroll->width();
     if (rescaled)
         graphView_->clearTileCache();
     else if (graphView_->frame().height() != oldHeight)

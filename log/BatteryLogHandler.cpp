@@ -215,8 +215,8 @@ void BatteryLogHandler::deleteEvent(int index) {
 
 bool BatteryLogHandler::deleteSample(const Event& event) {
     AMPELIO_ASSERT_OWN_THREAD(this);
-    ManagedObjectContext* context = access_ == StoreAccess::ReadOnly ? nullptr
-                                                                      : managedObjectContext();
+    ManagedObjectContext* context =
+        access_ == StoreAccess::ReadOnly ? nullptr : managedObjectContext();
     if (!context || event.objectId <= 0)
         return false;
     context->deleteObject(event);

@@ -30,9 +30,9 @@ void HistoryItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
         painter->setPen(Qt::NoPen);
         painter->setBrush(QColor(0xe0, 0x2f, 0x2f));
         painter->drawEllipse(control);
-        painter->fillRect(QRect(control.left() + 5, control.center().y() - 1, control.width() - 10,
-                                3),
-                          Qt::white);
+        painter->fillRect(
+            QRect(control.left() + 5, control.center().y() - 1, control.width() - 10, 3),
+            Qt::white);
         text.setLeft(control.right() + 10);
     }
     painter->setFont(title);

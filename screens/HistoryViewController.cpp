@@ -15,9 +15,9 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListView>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QListView>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>

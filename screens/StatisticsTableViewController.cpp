@@ -109,17 +109,18 @@ void StatisticsTableViewController::saveCsvFile() {
         return;
     const QString start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
                               .filePath(QStringLiteral("ampelio.csv"));
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Save CSV"), start, QStringLiteral("CSV files (*.csv);;All files (*)"));
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Save CSV"), start,
+                                     QStringLiteral("CSV files (*.csv);;All files (*)"));
     if (path.isEmpty())
         return;
     QString error;
     if (historyViewController_->saveCsv(path, &error))
         emit statusMessage(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
     else
-        QMessageBox::warning(this, QStringLiteral("Save CSV"),
-                             QStringLiteral("The log could not be saved to %1: %2")
-                                 .arg(path, error));
+        QMessageBox::warning(
+            this, QStringLiteral("Save CSV"),
+            QStringLiteral("The log could not be saved to %1: %2").arg(path, error));
 }
 
 void StatisticsTableViewController::dataAdded(int) {

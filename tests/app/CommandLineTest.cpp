@@ -13,8 +13,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -77,6 +77,15 @@ protected:
             return {};
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
                 QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // The application with its window, on the offscreen platform.
+    void startWithWindow(QProcess& app, const QStringList& arguments) const {
+        app.setProcessChannelMode(QProcess::MergedChannels);
+        QProcessEnvironment env = environment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        app.setProcessEnvironment(env);
+        app.start(AMPELIO_BINARY, arguments);
     }
 
     QString exportCsv() const {
@@ -265,11 +274,7 @@ TEST_F(CommandLineTest, ReportPrintsTheTablesAndRejectsUnknownOptions) {
 
 TEST_F(CommandLineTest, WindowedApplicationLeavesThroughItsTerminatePathOnTerm) {
     QProcess app;
-    app.setProcessChannelMode(QProcess::MergedChannels);
-    QProcessEnvironment env = environment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    app.setProcessEnvironment(env);
-    app.start(AMPELIO_BINARY, {"--verbose"});
+    startWithWindow(app, {"--verbose"});
     QString seen;
     ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.800000", 15000)) << qPrintable(seen);
     ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
@@ -282,11 +287,7 @@ TEST_F(CommandLineTest, WindowedApplicationLeavesThroughItsTerminatePathOnTerm) 
 // The window's terminal shows warnings only: the sample is taken and logged, but not printed.
 TEST_F(CommandLineTest, TheWindowIsQuietByDefault) {
     QProcess app;
-    app.setProcessChannelMode(QProcess::MergedChannels);
-    QProcessEnvironment env = environment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    app.setProcessEnvironment(env);
-    app.start(AMPELIO_BINARY, {});
+    startWithWindow(app, {});
     ASSERT_TRUE(QTest::qWaitFor([&] { return exportCsv().count('\n') == 2; }, 15000));
     ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
     ASSERT_TRUE(app.waitForFinished(5000));
@@ -298,11 +299,7 @@ TEST_F(CommandLineTest, TheWindowIsQuietByDefault) {
 // The autostart run: no window, straight to the background, logging until told to stop.
 TEST_F(CommandLineTest, BackgroundStartsWithoutTheWindowAndLogs) {
     QProcess app;
-    app.setProcessChannelMode(QProcess::MergedChannels);
-    QProcessEnvironment env = environment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    app.setProcessEnvironment(env);
-    app.start(AMPELIO_BINARY, {"--background", "--verbose"});
+    startWithWindow(app, {"--background", "--verbose"});
     QString seen;
     ASSERT_TRUE(waitForLine(app, seen, "Installed keep-alive handler in the background", 15000))
         << qPrintable(seen);

@@ -17,9 +17,9 @@
 #include <QApplication>
 #include <QProcess>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -264,9 +264,9 @@ TEST_F(DesktopWindowOnXChild, OpensFittingAndFollowsItsSize) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     const QRect available = window.screen()->availableGeometry();
     const QRect frame = window.frameGeometry();
-    EXPECT_TRUE(available.contains(frame)) << "frame " << frame.width() << "x" << frame.height()
-                                          << " on " << available.width() << "x"
-                                          << available.height();
+    EXPECT_TRUE(available.contains(frame))
+        << "frame " << frame.width() << "x" << frame.height() << " on " << available.width() << "x"
+        << available.height();
     const QPoint barBottom = window.tabBar()->mapToGlobal(
         QPoint(window.tabBar()->width() - 1, window.tabBar()->height() - 1));
     EXPECT_TRUE(available.contains(barBottom)) << "the tab bar is on the screen";

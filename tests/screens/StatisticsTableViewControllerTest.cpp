@@ -220,7 +220,10 @@ TEST_F(StatisticsTableViewControllerTest, ALogOutlivingTheScreenNoLongerCallsIt)
 TEST_F(StatisticsTableViewControllerTest, ExportRowsAndAMissingMailProgram) {
     controller.show();
     const auto exportRows = [this] {
-        return controller.tableView()->sections().value(StatisticsTableViewController::ExportSection).rows;
+        return controller.tableView()
+            ->sections()
+            .value(StatisticsTableViewController::ExportSection)
+            .rows;
     };
     EXPECT_EQ(exportRows().size(), 2);
     controller.setOffersSaveRow(true);

@@ -1,5 +1,5 @@
-#include "GroupedTableView.h"
 #include "Theme.h"
+#include "GroupedTableView.h"
 
 #include <QImage>
 
@@ -61,7 +61,8 @@ TEST_F(ThemeTest, DarkKeepsTheContrastOfLight) {
         Theme::setScheme(Theme::Scheme::Dark);
         ASSERT_TRUE(Theme::isDark());
         const double dark = contrast(pair.foreground(), pair.background());
-        EXPECT_GE(dark, std::min(light * 0.8, 7.0)) << pair.name << ": " << dark << " against " << light;
+        EXPECT_GE(dark, std::min(light * 0.8, 7.0))
+            << pair.name << ": " << dark << " against " << light;
         EXPECT_LT(luminance(pair.background()), 0.05) << pair.name << ": a dark ground";
     }
     Theme::setScheme(Theme::Scheme::Dark);
