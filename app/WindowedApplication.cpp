@@ -11,6 +11,7 @@
 #include "StatusStrip.h"
 #include "TabBar.h"
 #include "TiledLayer.h"
+#include "TrayIcon.h"
 #include "UIDeviceHardware.h"
 #include "UsageStatisticsChoice.h"
 
@@ -64,6 +65,11 @@ void WindowedApplication::buildWindow(Device& device, UserDefaults& defaults) {
     QObject::connect(window_.get(), &MainWindow::exportRequested, statistics,
                      &StatisticsTableViewController::saveCsvFile);
     statistics->setOffersSaveRow(MainScreen::followsWindow());
+    // The tray's picture follows the battery as the log does, not only on its own timer.
+    QObject::connect(&device, &Device::batteryLevelDidChange, window_->trayIcon(),
+                     &TrayIcon::refresh);
+    QObject::connect(&device, &Device::batteryStateDidChange, window_->trayIcon(),
+                     &TrayIcon::refresh);
     QObject::connect(window_.get(), &MainWindow::themeChanged, history, [this, history] {
         history->applyTheme();
         if (graph_->graphView())

@@ -11,6 +11,7 @@
 #include "StatisticsTableViewController.h"
 #include "StatusStrip.h"
 #include "TabBar.h"
+#include "TestSupport.h"
 #include "TrayIcon.h"
 #include "WindowedApplication.h"
 
@@ -194,6 +195,8 @@ TEST_F(DesktopWindowTest, TheTrayDrawsLevelAndStateAndTellsTheEstimate) {
     const QImage low = TrayIcon::draw(0.2f, BatteryStateUnplugged, 64);
     const QImage high = TrayIcon::draw(0.9f, BatteryStateUnplugged, 64);
     EXPECT_GT(filled(high), 2 * filled(low));
+    saveScreenshot(TrayIcon::draw(0.42f, BatteryStateCharging, 64), "tray-charging");
+    saveScreenshot(low, "tray-low");
     EXPECT_NE(TrayIcon::draw(0.5f, BatteryStateCharging, 32),
               TrayIcon::draw(0.5f, BatteryStateUnplugged, 32))
         << "charging shows";
