@@ -186,12 +186,36 @@ void CommandLine::fail(const QString& error) {
     error_ = error;
 }
 
+namespace {
+// Words filled into lines of at most `width` characters, each indented by `indent`.
+QString wrapped(const QString& text, int indent, int width) {
+    const QString margin(indent, QLatin1Char(' '));
+    QString out;
+    QString line;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && indent + line.size() + 1 + word.size() > width) {
+            out += margin + line + QLatin1Char('\n');
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    if (!line.isEmpty())
+        out += margin + line + QLatin1Char('\n');
+    return out;
+}
+} // namespace
+
 QString CommandLine::helpText() {
     QCommandLineParser parser;
     addTable(parser);
     QString text = parser.helpText();
     // Without an application object the parser cannot know the program's name.
     text.replace(0, text.indexOf(QLatin1Char('\n')), QStringLiteral("Usage: ampelio [options]"));
+    text += QStringLiteral("\nEnvironment:\n");
+    for (const EnvironmentVariable& variable : CommandLineOptions::environment())
+        text += QStringLiteral("  %1\n%2")
+                    .arg(QLatin1String(variable.name),
+                         wrapped(QString::fromUtf8(variable.description), 6, 80));
     return text +
            QStringLiteral("\nExit status: %1.\n").arg(CommandLineOptions::exitStatusSummary());
 }

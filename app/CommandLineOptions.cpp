@@ -16,6 +16,10 @@ constexpr CommandLineOption Options[] = {
     {.name = "headless",
      .kind = Mode,
      .description = "Logs without a window until SIGINT or SIGTERM, then saves and exits."},
+    {.name = "background",
+     .kind = Mode,
+     .description = "Logs without opening the window: behind the tray icon, which shows it "
+                    "again, or like --headless where there is no tray. For the autostart entry."},
     {.name = "report",
      .kind = Mode,
      .description = "Prints the statistics of the four periods and the battery hardware report."},
@@ -53,6 +57,10 @@ constexpr CommandLineOption Options[] = {
      .description = "Keeps DIR/ampelio.prom current for the Prometheus node exporter's textfile "
                     "collector, rewritten after each kept sample (overrides the setting).",
      .valueName = "DIR"},
+    {.name = "verbose",
+     .kind = Setting,
+     .description = "Prints every diagnostic line. By default the window prints only warnings "
+                    "and --headless also its \"Logging batLevel:\" lines."},
     {.name = "json",
      .kind = Setting,
      .description = "Prints the report as one JSON object, numbers with their units in the "
@@ -81,6 +89,11 @@ constexpr EnvironmentVariable Environment[] = {
                       "~/.local/share/Ampelio)."},
     {"XDG_CONFIG_HOME", "The settings are kept in $XDG_CONFIG_HOME/Ampelio (default "
                         "~/.config/Ampelio)."},
+    {"AMPELIO_THEME", "light or dark instead of the desktop's colour scheme."},
+    {"QT_LOGGING_RULES", "Turns diagnostic lines on or off by category (ampelio.app, ampelio.log, "
+                         "ampelio.graph, ampelio.screens, ampelio.platform, ampelio.analytics), "
+                         "e.g. ampelio.graph.info=true; it overrides the defaults and --verbose."},
+    {"QT_SCALE_FACTOR", "Scales the window, e.g. 1.5 or 2 on a high-resolution screen."},
     {"DISPLAY", "Without DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM, ampelio runs as with "
                 "--headless."},
 };

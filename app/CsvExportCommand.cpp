@@ -1,6 +1,7 @@
 #include "CsvExportCommand.h"
 
 #include "AtomicFile.h"
+#include "AtomicFileDevice.h"
 #include "BatteryCatalog.h"
 #include "EventCsvWriter.h"
 #include "HealthCsvWriter.h"
@@ -8,28 +9,8 @@
 #include "ReadContext.h"
 #include "ReadOnlyLog.h"
 
-#include <QIODevice>
-
 #include <cstdio>
 #include <unistd.h>
-
-namespace {
-// Lets the CSV writer stream into an atomic file, so its write errors reach the writer.
-class AtomicFileDevice : public QIODevice {
-public:
-    explicit AtomicFileDevice(AtomicFile& file) : file_(file) { open(QIODevice::WriteOnly); }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 length) override {
-        return file_.write(QByteArray::fromRawData(data, static_cast<qsizetype>(length))) ? length
-                                                                                          : -1;
-    }
-
-private:
-    AtomicFile& file_;
-};
-} // namespace
 
 int CsvExportCommand::run(const QString& documentsDirectory, const QString& outputPath,
                           Content content, bool iso) {

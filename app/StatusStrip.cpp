@@ -1,5 +1,6 @@
 #include "StatusStrip.h"
 
+#include "ChargeTimeEstimator.h"
 #include "Clock.h"
 #include "DateTimeFormatter.h"
 #include "PowerSource.h"
@@ -14,7 +15,18 @@ StatusStrip::StatusStrip(PowerSource& source, QWidget* parent)
     refresh_.setInterval(30000);
     connect(&refresh_, &QTimer::timeout, this, &StatusStrip::refresh);
     refresh_.start();
+    messageTimer_.setSingleShot(true);
+    connect(&messageTimer_, &QTimer::timeout, this, [this] {
+        message_.clear();
+        update();
+    });
     refresh();
+}
+
+void StatusStrip::showMessage(const QString& text, int milliseconds) {
+    message_ = text;
+    messageTimer_.start(milliseconds);
+    update();
 }
 
 StatusStrip::~StatusStrip() = default;
@@ -34,7 +46,7 @@ void StatusStrip::refresh() {
 }
 
 void StatusStrip::setEstimateText(const QString& text) {
-    estimate_ = text == QStringLiteral("\u2014") ? QString() : text;
+    estimate_ = text == ChargeTimeEstimate::none() ? QString() : text;
     refresh();
 }
 
@@ -47,6 +59,14 @@ void StatusStrip::paintEvent(QPaintEvent*) {
     painter.setFont(font);
     painter.setPen(Qt::white);
     const QRect text = rect().adjusted(6, 0, -6, 0);
+    if (!message_.isEmpty()) {
+        // A note takes the place of the name and the time, which it may be longer than.
+        const int room = text.width() - painter.fontMetrics().horizontalAdvance(charge_) - 12;
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
+                         painter.fontMetrics().elidedText(message_, Qt::ElideRight, room));
+        painter.drawText(text, Qt::AlignRight | Qt::AlignVCenter, charge_);
+        return;
+    }
     painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
                      painter.fontMetrics().elidedText(name_, Qt::ElideRight, width() / 3));
     painter.drawText(text, Qt::AlignCenter, time_);

@@ -22,6 +22,10 @@ public:
     // estimate" is left out, since the strip has little room.
     void setEstimateText(const QString& text);
     QString chargeText() const { return charge_; }
+    // Shows a note in place of the time for a few seconds.
+    void showMessage(const QString& text, int milliseconds = MessageMilliseconds);
+    QString message() const { return message_; }
+    static constexpr int MessageMilliseconds = 4000;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -36,4 +40,6 @@ private:
     QString time_;
     QString charge_;
     QString estimate_;
+    QString message_;
+    QTimer messageTimer_;
 };

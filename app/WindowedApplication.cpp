@@ -14,6 +14,7 @@
 #include "StatusStrip.h"
 #include "TabBar.h"
 #include "TiledLayer.h"
+#include "TrayIcon.h"
 #include "UIDeviceHardware.h"
 #include "UsageStatisticsChoice.h"
 
@@ -32,7 +33,7 @@ WindowedApplication::WindowedApplication(Device& device, const QString& document
                                          UserDefaults& defaults, StoreAccess access)
     : delegate_(std::make_unique<Ampelio_ProAppDelegate>(device, documentsDirectory, defaults,
                                                          keepAlive_, nullptr, access)) {
-    buildWindow(device);
+    buildWindow(device, defaults);
     delegate_->attach(lifecycle_);
     usageStatistics_ = new UsageStatisticsChoice(defaults, window_.get());
     window_->addSettingsAction(usageStatistics_->action());
@@ -52,9 +53,12 @@ WindowedApplication::~WindowedApplication() {
 void WindowedApplication::addChargeServices(UserDefaults& defaults, StoreAccess access) {
     ChargeServices& services = delegate_->chargeServices();
     StatusStrip* strip = window_->statusStrip();
+    TrayIcon* tray = window_->trayIcon();
     strip->setEstimateText(services.estimateText());
+    tray->setEstimate(services.estimateText());
     QObject::connect(&services, &ChargeServices::estimateChanged, strip,
                      &StatusStrip::setEstimateText);
+    QObject::connect(&services, &ChargeServices::estimateChanged, tray, &TrayIcon::setEstimate);
     if (access == StoreAccess::ReadOnly)
         return;
     services.enableDesktopNotifications();
@@ -69,7 +73,7 @@ void WindowedApplication::addChargeServices(UserDefaults& defaults, StoreAccess 
 
 // The screens are built in tab order, so the log tells the graph of a change before the
 // statistics; the statistics screen exports through the history screen.
-void WindowedApplication::buildWindow(Device& device) {
+void WindowedApplication::buildWindow(Device& device, UserDefaults& defaults) {
     BatteryLogHandler& log = delegate_->batteryLogHandler();
     window_ = std::make_unique<MainWindow>(device.powerSource(), lifecycle_);
     hardware_ =
@@ -85,13 +89,39 @@ void WindowedApplication::buildWindow(Device& device) {
                     QStringLiteral("History"));
     window_->addTab(statistics, QIcon(QStringLiteral(":/icons/137-presentation.svg")),
                     QStringLiteral("Statistics"));
+    QObject::connect(history, &HistoryViewController::statusMessage, window_->statusStrip(),
+                     [this](const QString& text) { window_->statusStrip()->showMessage(text); });
+    QObject::connect(statistics, &StatisticsTableViewController::statusMessage,
+                     window_->statusStrip(),
+                     [this](const QString& text) { window_->statusStrip()->showMessage(text); });
+    QObject::connect(window_.get(), &MainWindow::exportRequested, statistics,
+                     &StatisticsTableViewController::saveCsvFile);
+    statistics->setOffersSaveRow(MainScreen::followsWindow());
+    // The tray's picture follows the battery as the log does, not only on its own timer.
+    QObject::connect(&device, &Device::batteryLevelDidChange, window_->trayIcon(),
+                     &TrayIcon::refresh);
+    QObject::connect(&device, &Device::batteryStateDidChange, window_->trayIcon(),
+                     &TrayIcon::refresh);
+    QObject::connect(window_.get(), &MainWindow::themeChanged, history, [this, history] {
+        history->applyTheme();
+        if (graph_->graphView())
+            graph_->graphView()->clearTileCache(); // the line's colour is drawn into the tiles
+    });
     delegate_->setWindow(window_.get());
     delegate_->setGraphViewcontroller(graph_);
     delegate_->setHistoryViewController(history);
     delegate_->setStatisticsViewController(statistics);
-    window_->setScreenSize(MainScreen::bounds().size().toSize());
-    if (MainScreen::idiom() == UserInterfaceIdiom::Phone)
-        window_->setFixedSize(MainScreen::bounds().size().toSize());
+    if (MainScreen::followsWindow()) {
+        window_->becomeDesktopWindow(defaults);
+        QObject::connect(window_.get(), &MainWindow::screenResized, graph_,
+                         &AmpelioGraphController::didResizeScreen);
+    } else {
+        window_->setScreenSize(MainScreen::bounds().size().toSize());
+        if (MainScreen::idiom() == UserInterfaceIdiom::Phone)
+            window_->setFixedSize(MainScreen::bounds().size().toSize());
+    }
+    QObject::connect(window_.get(), &MainWindow::quitRequested, window_.get(),
+                     [this] { terminate(); });
     QObject::connect(window_.get(), &MainWindow::orientationChanged, graph_,
                      [this](bool landscape) {
                          MainScreen::setLandscape(landscape);
@@ -103,6 +133,16 @@ int WindowedApplication::run() {
     lifecycle_.launch();
     // The launch shows the window; like the phone, the application is active right after.
     lifecycle_.activate();
+    return QApplication::exec();
+}
+
+int WindowedApplication::runInBackground() {
+    // As headless: launched, active for the first sample, then in the background.
+    delegate_->setWindow(nullptr);
+    lifecycle_.launch();
+    delegate_->setWindow(window_.get());
+    lifecycle_.activate();
+    lifecycle_.enterBackground();
     return QApplication::exec();
 }
 
@@ -122,6 +162,8 @@ void WindowedApplication::settle() {
 }
 
 void WindowedApplication::terminate() {
+    if (window_->isVisible())
+        window_->saveGeometry();
     lifecycle_.terminate();
     QCoreApplication::exit(0);
 }

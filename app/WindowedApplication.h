@@ -30,6 +30,9 @@ public:
 
     // Launches, shows the window and runs the event loop; returns the exit status.
     int run();
+    // Launches without showing the window and logs in the background, behind the tray icon
+    // where there is one; a second start or the tray shows the window.
+    int runInBackground();
     // Launches offscreen, renders each tab to DIR/<tab>.png at the screen's size, terminates.
     int screenshot(const QString& directory);
     // Leaves through the terminate path at once. Unlike QApplication::quit() it sends no close
@@ -42,7 +45,7 @@ public:
     UsageStatisticsChoice& usageStatistics() const { return *usageStatistics_; }
 
 private:
-    void buildWindow(Device& device);
+    void buildWindow(Device& device, UserDefaults& defaults);
     void addChargeServices(UserDefaults& defaults, StoreAccess access);
     void settle();
 

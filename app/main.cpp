@@ -15,13 +15,16 @@
 #include "ReportCommand.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
+#include "Theme.h"
 #include "UpowerImportOffer.h"
 #include "UserDefaults.h"
 #include "WindowedApplication.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QMessageBox>
+#include <QPalette>
 #include <QStringList>
 #include <QTimer>
 
@@ -71,12 +74,49 @@ int runHeadless(int argc, char* argv[], bool explicitlyAsked) {
     return runner.run();
 }
 
-int runWindowed(int argc, char* argv[], const std::optional<QString>& screenshotDir) {
+// AMPELIO_THEME=dark on a light desktop: Qt's own parts (scroll bars, dialogs) go dark with
+// the screens. A dark desktop's palette is dark already.
+void useDarkPaletteWhenAsked() {
+    const QPalette current = QApplication::palette();
+    if (!Theme::isDark() || current.color(QPalette::Window).lightness() <
+                                current.color(QPalette::WindowText).lightness())
+        return;
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
+    dark.setColor(QPalette::WindowText, QColor(0xf2, 0xf2, 0xf2));
+    dark.setColor(QPalette::Base, Theme::background());
+    dark.setColor(QPalette::AlternateBase, QColor(0x26, 0x28, 0x2b));
+    dark.setColor(QPalette::Text, Theme::primaryText());
+    dark.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
+    dark.setColor(QPalette::ButtonText, QColor(0xf2, 0xf2, 0xf2));
+    dark.setColor(QPalette::Highlight, QColor(0x2f, 0x6f, 0xd6));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::ToolTipBase, QColor(0x3a, 0x3a, 0x3e));
+    dark.setColor(QPalette::ToolTipText, QColor(0xf2, 0xf2, 0xf2));
+    QApplication::setPalette(dark);
+}
+
+// The window's terminal stays quiet but for warnings; a headless run prints its samples and
+// lifecycle, which are its log. QT_LOGGING_RULES, read after these, still overrides them.
+void applyLoggingDefaults(bool headless, bool verbose) {
+    if (verbose) {
+        QLoggingCategory::setFilterRules(QStringLiteral("ampelio.*=true"));
+        return;
+    }
+    QLoggingCategory::setFilterRules(headless ? QStringLiteral("ampelio.*.debug=false")
+                                              : QStringLiteral("ampelio.*.debug=false\n"
+                                                               "ampelio.*.info=false"));
+}
+
+int runWindowed(int argc, char* argv[], const std::optional<QString>& screenshotDir,
+                bool background = false) {
     if (screenshotDir)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // Closing the window hides it behind the tray icon; only Quit ends the application.
     QApplication::setQuitOnLastWindowClosed(false);
+    useDarkPaletteWhenAsked();
     if (!screenshotDir) {
         Alert::setPresenter([](const QString& title, const QString& message, const QStringList&) {
             QMessageBox::warning(nullptr, title, message, QMessageBox::Ok);
@@ -98,6 +138,8 @@ int runWindowed(int argc, char* argv[], const std::optional<QString>& screenshot
                      [&application] { application.terminate(); });
     if (screenshotDir)
         return application.screenshot(*screenshotDir);
+    if (background)
+        return application.runInBackground();
     // Once the window shows: the question belongs in front of it.
     QTimer::singleShot(0, &application.window(), [&application] {
         UpowerImportOffer::offer(application.delegate().batteryLogHandler(),
@@ -138,6 +180,11 @@ int main(int argc, char* argv[]) {
     }
     if (line.value("idiom") == QLatin1String("tablet"))
         MainScreen::setIdiom(UserInterfaceIdiom::Pad);
+    // Without a device idiom the window is a desktop window that follows its own size;
+    // screenshots keep the device screen so that the pictures stay comparable.
+    if (!line.isSet("idiom") &&
+        (line.mode().isEmpty() || line.mode() == QLatin1String("background")))
+        MainScreen::setWindowSize(QSizeF(MainWindow::MinimumWidth, MainWindow::MinimumHeight));
 
     const QString mode = line.mode();
     if (mode == QLatin1String("report") || mode == QLatin1String("export-csv")) {
@@ -157,13 +204,15 @@ int main(int argc, char* argv[]) {
         return CommandLineOptions::Failure;
     // Failures here show when the store opens, with the reason and the path.
     Paths::createPrivateDirectories();
+    const bool headless = mode == QLatin1String("headless") || !hasDisplay();
+    applyLoggingDefaults(headless, line.isSet("verbose"));
     if (mode == QLatin1String("import-upower")) {
         QCoreApplication app(argc, argv);
         return ImportCommand::run(Paths::documentsDirectory(), line.value("import-upower"));
     }
     if (mode == QLatin1String("screenshot"))
         return runWindowed(argc, argv, line.value("screenshot"));
-    if (mode == QLatin1String("headless") || !hasDisplay())
+    if (headless)
         return runHeadless(argc, argv, mode == QLatin1String("headless"));
-    return runWindowed(argc, argv, std::nullopt);
+    return runWindowed(argc, argv, std::nullopt, mode == QLatin1String("background"));
 }

@@ -9,6 +9,7 @@
 #include "HealthStore.h"
 #include "HistoryViewController.h"
 #include "LargeLog.h"
+#include "MainScreen.h"
 #include "MainWindow.h"
 #include "SimulatedPowerSource.h"
 #include "StatisticsReport.h"
@@ -43,6 +44,33 @@ void BM_WindowShown(benchmark::State& state) {
         app.lifecycle().terminate();
         state.ResumeTiming();
     }
+}
+
+// One frame of a window being dragged wider and narrower, across the phone/tablet threshold: the
+// resize, the graph's new layout and a repaint, all on the GUI thread (tiles are drawn on their
+// own threads; what is not drawn yet shows stretched or empty).
+void BM_WindowResize(benchmark::State& state) {
+    Log log;
+    MainScreen::setWindowSize(QSizeF(MainWindow::MinimumWidth, MainWindow::MinimumHeight));
+    {
+        WindowedApplication app(log.device, largeLog().documents(), log.defaults);
+        app.lifecycle().launch();
+        app.window().resize(1000, 700);
+        QApplication::processEvents();
+        app.window().grab();
+        int width = 1000;
+        int step = -12;
+        for (auto _ : state) {
+            width += step;
+            if (width < 540 || width > 1200)
+                step = -step;
+            app.window().resize(width, 700 + (width % 40));
+            app.window().repaint();
+            QApplication::processEvents();
+        }
+        app.lifecycle().terminate();
+    }
+    MainScreen::setWindowSize(QSizeF());
 }
 
 void BM_HistoryOpen(benchmark::State& state) {
@@ -120,6 +148,7 @@ void BM_ExportCsv(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_WindowShown)->Repetitions(3)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WindowResize)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HistoryOpen)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HistoryScrollToLast)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UpdateData)->Repetitions(3)->Unit(benchmark::kMillisecond);
@@ -133,6 +162,7 @@ int main(int argc, char** argv) {
         argc, argv,
         {
             {"window shown after start", "BM_WindowShown", "", 1000e6},
+            {"one frame of resizing the window", "BM_WindowResize", "", 16e6},
             {"History tab opened", "BM_HistoryOpen", "", 200e6},
             {"History scrolled to its last row", "BM_HistoryScrollToLast", "", 200e6},
             {"updateData", "BM_UpdateData", "", 50e6},

@@ -2,13 +2,12 @@
 
 #include "GraphDelegate.h"
 #include "GraphView.h"
+#include "Theme.h"
 
 #include <QPainter>
 #include <QPainterPath>
 
 namespace {
-const QColor minorGrey = QColor::fromRgbF(0.9f, 0.9f, 0.9f, 1.0f);
-const QColor majorGrey = QColor::fromRgbF(0.7f, 0.7f, 0.7f, 1.0f);
 
 QFont helvetica(int size) {
     QFont font(QStringLiteral("Helvetica"));
@@ -25,7 +24,7 @@ GraphBackgroundView::GraphBackgroundView(const QRectF& frame, QWidget* parent)
     : UIBackgroundView(frame, parent) {
     setAutoFillBackground(true);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(QPalette::Window, Theme::background());
     setPalette(palette);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -41,7 +40,7 @@ float GraphBackgroundView::bottomClearance() const {
 
 void GraphBackgroundView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
+    painter.fillRect(rect(), Theme::background());
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     if (graphView())
@@ -60,9 +59,10 @@ void GraphBackgroundView::drawGrid(QPainter& painter) const {
         minor.moveTo(20, y);
         minor.lineTo(w - 20, y);
     }
-    painter.strokePath(minor, roundPen(minorGrey, 1.0));
+    painter.strokePath(minor, roundPen(Theme::gridMinor(), 1.0));
 
     QPainterPath major;
+    const QColor majorGrey = Theme::gridMajor();
     painter.setPen(majorGrey);
     painter.setFont(helvetica(12));
     for (int i = 0; i <= 4; ++i) {
@@ -89,6 +89,7 @@ void GraphBackgroundView::drawDirections(QPainter& painter) const {
     arrows.lineTo(w - 13, base - 8);
     arrows.lineTo(w - 13, base);
     arrows.closeSubpath();
+    const QColor majorGrey = Theme::gridMajor();
     painter.fillPath(arrows, majorGrey);
 
     painter.setPen(majorGrey);

@@ -13,6 +13,10 @@ public:
 
     AmpelioGraphController& controller() const { return *controller_; }
 
+protected:
+    // Left/Right scroll, +/- zoom, Home returns to the present, Esc closes the callout.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     AmpelioGraphController* controller_; // a child of the screen
 };

@@ -1,6 +1,7 @@
 #include "GraphStyle.h"
 
 #include "GraphDelegate.h"
+#include "Theme.h"
 
 GraphStyle GraphStyle::of(const GraphDelegate& source) {
     GraphStyle style;
@@ -9,7 +10,7 @@ GraphStyle GraphStyle::of(const GraphDelegate& source) {
         GraphSeriesStyle series;
         series.key = key;
         series.yRange = source.yRange(key);
-        series.color = source.lineColor(key).value_or(QColor::fromRgbF(0.3f, 0.3f, 0.3f, 0.7f));
+        series.color = source.lineColor(key).value_or(Theme::graphLine());
         series.bars = source.lineType(key) == 1;
         // The last width set before the stroke wins, so dotted lines are always 5 wide.
         series.lineWidth = series.bars ? source.lineSize(key).value_or(4.0f) : 5.0f;

@@ -83,7 +83,7 @@ QSizeF GraphView::sizeThatFits() const {
 
 QSizeF GraphView::defaultSize(float rangeSeconds) {
     const QRectF a = MainScreen::applicationFrame();
-    return QSizeF(rangeSeconds * a.width() / 86400.0,
+    return QSizeF(rangeSeconds * MainScreen::layoutWidth() / 86400.0,
                   a.height() - MainScreen::navigationBarHeight - MainScreen::statusBarHeight);
 }
 
@@ -122,6 +122,18 @@ bool GraphView::closeCallouts(const QPointF& tap) {
         callout->touchesEnded();
     }
     return onCallout;
+}
+
+bool GraphView::closeOpenCallouts() {
+    bool closed = false;
+    for (CustomCalloutView* callout :
+         findChildren<CustomCalloutView*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (callout->isOpen()) {
+            callout->touchesEnded();
+            closed = true;
+        }
+    }
+    return closed;
 }
 
 void GraphView::handleSingleTap() {

@@ -55,6 +55,9 @@ public:
     void setNeedsDisplay();
     TiledLayer& tiledLayer() { return layer_; }
 
+    // Closes an open callout (Esc); false when none was open.
+    bool closeOpenCallouts();
+
     void handleSingleTap();
     void handleDoubleTap();
     void handleTwoFingerTap();

@@ -17,13 +17,12 @@ struct Layout {
     QRectF scrollFrame;
 };
 
+// The graph fills the screen below the status strip and above the tab bar's share; for the
+// fixed device screens this is 320x416, 768x960 and 1024x704.
 Layout layoutForScreen() {
-    if (MainScreen::idiom() == UserInterfaceIdiom::Pad) {
-        if (MainScreen::isLandscape())
-            return {704, QRectF(0, 0, 1024, 704)};
-        return {960, QRectF(0, 0, 768, 960)};
-    }
-    return {416, QRectF(0, 0, 320, 416)};
+    const QRectF b = MainScreen::bounds();
+    const qreal height = b.height() - MainScreen::statusBarHeight - MainScreen::navigationBarHeight;
+    return {height, QRectF(0, 0, b.width(), height)};
 }
 
 // Where "now" lies across a graph of this width.
@@ -33,6 +32,12 @@ double nowX(double width, bool reversed, double pixelsBeyondNow) {
 } // namespace
 
 ScrollingGraphViewController::ScrollingGraphViewController(QObject* parent) : QObject(parent) {
+    resizeSettle_.setSingleShot(true);
+    resizeSettle_.setInterval(resizeSettleMs);
+    connect(&resizeSettle_, &QTimer::timeout, this, [this] {
+        if (graphView_)
+            graphView_->setNeedsDisplay();
+    });
     updateTimer_.setSingleShot(true);
     connect(&updateTimer_, &QTimer::timeout, this, &ScrollingGraphViewController::updateGraph);
 }
@@ -70,7 +75,9 @@ void ScrollingGraphViewController::loadView() {
     const QRectF app = MainScreen::applicationFrame();
     const QRectF rootFrame(0, 0, app.width(), app.height() - MainScreen::tabBarHeight);
     const float w = static_cast<float>(rootFrame.width());
-    const float contentWidth = w * (xWholeValueRange() / xDefaultScreenValueRange());
+    // One default screen range spans the idiom's screen width, whatever the window's width.
+    const float contentWidth = static_cast<float>(MainScreen::layoutWidth()) *
+                               (xWholeValueRange() / xDefaultScreenValueRange());
 
     auto* scroll = new ScrollView(rootFrame);
     scroll->setContentSize(QSizeF(contentWidth, scroll->height()));
@@ -133,6 +140,60 @@ void ScrollingGraphViewController::didRotateFromInterfaceOrientation() {
     layoutSubviews();
     graphView_->clearTileCache();
     graphView_->setNeedsDisplay();
+}
+
+void ScrollingGraphViewController::didResizeScreen() {
+    if (!graphView_ || !scrollView_)
+        return;
+    ScrollView* scroll = scrollView_;
+    const double oldWidth = scroll->width();
+    const double oldContent = std::max(1.0, scroll->contentSize().width());
+    const double offset = scroll->contentOffset().x();
+    const bool reversed = graphView_->REVERSED();
+    // The edge nearest "now" keeps the time it shows, so a graph at the present stays there.
+    const double edgeFraction = reversed ? offset / oldContent : (offset + oldWidth) / oldContent;
+    const QSizeF fits = graphView_->sizeThatFits();
+    const bool rescaled = std::abs(fits.width() - graphView_->frame().width()) > 0.5;
+    if (rescaled)
+        graphView_->setFrame(QRectF(0, 0, fits.width(), graphView_->frame().height()));
+    const qreal oldHeight = graphView_->frame().height();
+    layoutSubviews();
+    const double newContent = scroll->contentSize().width();
+    const double newOffset =
+        reversed ? edgeFraction * newContent : edgeFraction * newContent - scroll->width();
+    if (rescaled)
+        graphView_->clearTileCache();
+    else if (graphView_->frame().height() != oldHeight)
+        resizeSettle_.start(); // redraw once the drag pauses; until then the old tiles show
+    scroll->setContentOffset(
+        QPointF(std::clamp(newOffset, 0.0, std::max(0.0, newContent - scroll->width())),
+                scroll->contentOffset().y()));
+    scrollViewDidScroll(scroll);
+}
+
+void ScrollingGraphViewController::scrollByScreens(double screens) {
+    if (!scrollView_)
+        return;
+    const double width = scrollView_->width();
+    const double limit = std::max(0.0, scrollView_->contentSize().width() - width);
+    const double x = std::clamp(scrollView_->contentOffset().x() + screens * width, 0.0, limit);
+    scrollView_->setContentOffset(QPointF(x, scrollView_->contentOffset().y()));
+}
+
+void ScrollingGraphViewController::zoomAboutCentre(float factor) {
+    if (!scrollView_ || !graphView_)
+        return;
+    const QPointF centre(scrollView_->width() * 0.5, scrollView_->height() * 0.5);
+    scrollView_->zoomToRect(zoomRectForScale(factor, scrollView_->toBounds(centre)), false);
+}
+
+void ScrollingGraphViewController::scrollToNow() {
+    if (!scrollView_ || !graphView_)
+        return;
+    const double width = scrollView_->width();
+    const double x =
+        graphView_->REVERSED() ? 0.0 : std::max(0.0, scrollView_->contentSize().width() - width);
+    scrollView_->setContentOffset(QPointF(x, scrollView_->contentOffset().y()));
 }
 
 void ScrollingGraphViewController::layoutSubviews() {

@@ -42,6 +42,15 @@ public:
     int supportedInterfaceOrientations() const { return 30; }
     virtual void didRotateFromInterfaceOrientation();
     virtual void layoutSubviews();
+    // The screen took a new size (a resizable window): the graph keeps its time scale unless
+    // the idiom changed, and keeps the time shown at its edge nearest "now".
+    void didResizeScreen();
+
+    // Keyboard navigation: scrolls by a fraction of the visible width (negative into the past
+    // on a graph whose present is on the right), zooms about the middle, returns to the present.
+    void scrollByScreens(double screens);
+    void zoomAboutCentre(float factor);
+    void scrollToNow();
 
     GraphView* viewForZoomingInScrollView(ScrollView* scrollView) const;
     virtual void scrollViewDidEndZooming(ScrollView* scrollView, ZoomableView* view, float scale);
@@ -62,6 +71,7 @@ public:
     static constexpr float maximumZoomScale = 32.1f;
     static constexpr float doubleTapZoom = 2.0f;
     static constexpr float twoFingerTapZoom = 0.5f;
+    static constexpr int resizeSettleMs = 150;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,5 +86,7 @@ private:
     QPointer<ScrollView> scrollView_;
     bool amZooming_ = false;
     QTimer updateTimer_;
+    // Tiles drawn for the old height are redrawn once a resize pauses, not on every step of it.
+    QTimer resizeSettle_;
     double updateDelaySeconds_ = 0;
 };

@@ -141,10 +141,10 @@ void BatteryLogHandler::batteryStateDidChange() {
     addEvent();
 }
 
-void BatteryLogHandler::addEvent() {
+bool BatteryLogHandler::addEvent() {
     AMPELIO_ASSERT_OWN_THREAD(this);
     if (access_ == StoreAccess::ReadOnly)
-        return;
+        return false;
     // Several batteries are logged as one: their level together, as the desktop shows it.
     const QList<BatteryReading> batteries = device_.powerSource().batteries();
     float level = PowerSource::combinedLevel(batteries);
@@ -158,12 +158,12 @@ void BatteryLogHandler::addEvent() {
     const QList<Event> neighbours = getArrayFrom(PreviousSampleAge, PreviousSampleAge, true);
     ManagedObjectContext* context = managedObjectContext();
     if (!context)
-        return;
+        return false;
     const Event sample =
         context->insertNewEvent(Clock::now(), level, state, notCharging, batteryId);
     if (neighbours.size() == 1 && shouldDropSample(neighbours.first(), sample)) {
         context->deleteObject(sample);
-        return;
+        return false;
     }
 
     qCInfo(lcLog, "Logging batLevel: %f", static_cast<double>(level));
@@ -181,6 +181,7 @@ void BatteryLogHandler::addEvent() {
     writeStatisticsData();
     // A battery put in since the last reading gets its first one now, not within the day.
     recordHealth();
+    return true;
 }
 
 // Each battery's own level beside the combined one, under the row the save just wrote.
@@ -268,6 +269,33 @@ void BatteryLogHandler::deleteEvent(int index) {
     }
     emit dataChanged(index);
     emit dataDeleted(index);
+}
+
+bool BatteryLogHandler::deleteSample(const Event& event) {
+    AMPELIO_ASSERT_OWN_THREAD(this);
+    ManagedObjectContext* context =
+        access_ == StoreAccess::ReadOnly ? nullptr : managedObjectContext();
+    if (!context || event.objectId <= 0)
+        return false;
+    context->deleteObject(event);
+    StoreError error;
+    if (!context->save(&error)) {
+        logStoreError(error);
+        return false;
+    }
+    int index = -1;
+    if (eventsArray_) {
+        for (int i = 0; i < eventsArray_->size(); ++i) {
+            if (eventsArray_->at(i).objectId == event.objectId) {
+                eventsArray_->removeAt(i);
+                index = i;
+                break;
+            }
+        }
+    }
+    emit dataChanged(index);
+    emit dataDeleted(index);
+    return true;
 }
 
 // --- statistics ------------------------------------------------------------------------------

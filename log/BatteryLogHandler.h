@@ -49,8 +49,9 @@ public:
     void setManagedObjectContext(std::unique_ptr<ManagedObjectContext> context);
     void cleanUp();
 
-    // Sampling.
-    void addEvent();
+    // Sampling. True when a sample was kept; false when it added nothing (level and state
+    // unchanged) or could not be taken.
+    bool addEvent();
     Device& device() const { return device_; }
 
     // Window queries: ages in seconds before the reference date, newer age first.
@@ -73,6 +74,9 @@ public:
     void setEventsArray(std::optional<QList<Event>> events) { eventsArray_ = std::move(events); }
     void clearArray() { eventsArray_.reset(); }
     void deleteEvent(int index);
+    // Removes one saved sample (the history's edit mode) and announces it as deleteEvent does,
+    // with its position in eventsArray or -1. False when the store refused the change.
+    bool deleteSample(const Event& event);
 
     // The batteries the log has seen and their daily health readings; null without a store.
     BatteryCatalog* batteryCatalog();

@@ -23,7 +23,7 @@ ChargeReading ChargeReading::from(const PowerSource& source, double time) {
 
 QString ChargeTimeEstimate::duration() const {
     if (kind == None)
-        return QStringLiteral("\u2014");
+        return none();
     const qint64 minutes = std::llround(seconds / 60.0);
     return QString::asprintf("%lld:%02lld", minutes / 60, minutes % 60);
 }

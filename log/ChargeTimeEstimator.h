@@ -32,6 +32,8 @@ struct ChargeTimeEstimate {
     QString text() const;
     // "2:05" or the em dash, for tables that name the direction themselves.
     QString duration() const;
+    // The em dash that stands for no estimate; short displays leave it out.
+    static QString none() { return QStringLiteral("\u2014"); }
 };
 
 // Time to full or empty from the recent rate: the mean current the battery reports over the

@@ -2,6 +2,7 @@
 
 #include "LogCategories.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -52,11 +54,31 @@ bool MailComposer::compose(const QString& subject, const QByteArray& attachment,
         return false;
     }
     file.close();
-    if (!QProcess::startDetached(
-            QStandardPaths::findExecutable(Program),
-            {QStringLiteral("--subject"), subject, QStringLiteral("--attach"), path})) {
-        qCWarning(lcPlatform, "Couldn't start %s", qPrintable(Program));
-        return false;
-    }
+    // xdg-email returns once the mail program has the message; the program may read the file
+    // a little later, so the folder goes a while after that, or at once when the hand-off
+    // failed. Folders left by an exit before then go with the next export.
+    const QString folder = dir.path();
+    auto* process = new QProcess(QCoreApplication::instance());
+    QObject::connect(process, &QProcess::finished, process, [process, folder](int code) {
+        process->deleteLater();
+        if (code != 0) {
+            qCWarning(lcPlatform, "%s could not hand the message to a mail program (exit %d)",
+                      qPrintable(Program), code);
+            QDir(folder).removeRecursively();
+            return;
+        }
+        QTimer::singleShot(MailComposer::AttachmentLifetimeMs, QCoreApplication::instance(),
+                           [folder] { QDir(folder).removeRecursively(); });
+    });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, folder](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         qCWarning(lcPlatform, "Couldn't start %s", qPrintable(Program));
+                         QDir(folder).removeRecursively();
+                         process->deleteLater();
+                     });
+    process->start(QStandardPaths::findExecutable(Program),
+                   {QStringLiteral("--subject"), subject, QStringLiteral("--attach"), path});
     return true;
 }

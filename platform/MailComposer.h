@@ -5,6 +5,8 @@
 // Hands a message with one attachment to the user's mail program through xdg-email.
 class MailComposer {
 public:
+    // The attachment's folder is removed this long after the mail program took the message.
+    static constexpr int AttachmentLifetimeMs = 10 * 60 * 1000;
     // Whether a mail program can be asked at all: xdg-email is on the PATH.
     static bool canSendMail();
     // Writes the attachment to a file of its own and starts the mail program with it, no

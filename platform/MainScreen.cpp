@@ -6,9 +6,25 @@ namespace {
 // Read from tile-drawing threads through the graph's default size, written on the GUI thread.
 std::atomic<UserInterfaceIdiom> currentIdiom{UserInterfaceIdiom::Phone};
 std::atomic<bool> landscape{false};
+// Zero while the fixed device screen applies.
+std::atomic<double> windowWidth{0};
+std::atomic<double> windowHeight{0};
 } // namespace
 
+void MainScreen::setWindowSize(const QSizeF& points) {
+    const bool follow = !points.isEmpty();
+    windowWidth.store(follow ? points.width() : 0);
+    windowHeight.store(follow ? points.height() : 0);
+}
+
+bool MainScreen::followsWindow() {
+    return windowWidth.load() > 0;
+}
+
 UserInterfaceIdiom MainScreen::idiom() {
+    if (followsWindow())
+        return windowWidth.load() < tabletMinimumWidth ? UserInterfaceIdiom::Phone
+                                                       : UserInterfaceIdiom::Pad;
     return currentIdiom.load();
 }
 
@@ -17,6 +33,8 @@ void MainScreen::setIdiom(UserInterfaceIdiom idiom) {
 }
 
 bool MainScreen::isLandscape() {
+    if (followsWindow())
+        return windowWidth.load() > windowHeight.load();
     return landscape.load();
 }
 
@@ -25,6 +43,8 @@ void MainScreen::setLandscape(bool value) {
 }
 
 QRectF MainScreen::bounds() {
+    if (followsWindow())
+        return QRectF(0, 0, windowWidth.load(), windowHeight.load());
     if (idiom() == UserInterfaceIdiom::Phone)
         return QRectF(0, 0, 320, 480);
     return isLandscape() ? QRectF(0, 0, 1024, 768) : QRectF(0, 0, 768, 1024);
@@ -33,4 +53,12 @@ QRectF MainScreen::bounds() {
 QRectF MainScreen::applicationFrame() {
     const QRectF b = bounds();
     return QRectF(0, statusBarHeight, b.width(), b.height() - statusBarHeight);
+}
+
+qreal MainScreen::layoutWidth() {
+    if (!followsWindow())
+        return bounds().width();
+    if (idiom() == UserInterfaceIdiom::Phone)
+        return 320;
+    return isLandscape() ? 1024 : 768;
 }

@@ -1,5 +1,7 @@
 #include "GroupedTableView.h"
 
+#include "Theme.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -59,8 +61,8 @@ protected:
 private:
     // The pinstripes of a grouped table's background.
     void paintBackground(QPainter& painter) const {
-        painter.fillRect(rect(), QColor(0xc5, 0xcc, 0xd4));
-        painter.setPen(QColor(0xcb, 0xd2, 0xd8));
+        painter.fillRect(rect(), Theme::groupedBackground());
+        painter.setPen(Theme::groupedStripe());
         for (int x = 3; x < width(); x += 7)
             painter.drawLine(x, 0, x, height());
     }
@@ -70,11 +72,11 @@ private:
         const int top = sectionTop(s);
         if (!section.header.isEmpty()) {
             painter.setFont(helvetica(17, true));
-            painter.setPen(QColor(255, 255, 255, 200));
+            painter.setPen(Theme::groupHeaderShadow());
             const QRect header(Margin + 10, top + 1, width() - 2 * Margin - 20, HeaderHeight);
             painter.drawText(header.translated(0, 1), Qt::AlignLeft | Qt::AlignVCenter,
                              section.header);
-            painter.setPen(QColor(0x4c, 0x56, 0x6c));
+            painter.setPen(Theme::groupHeader());
             painter.drawText(header, Qt::AlignLeft | Qt::AlignVCenter, section.header);
         }
         if (section.rows.isEmpty())
@@ -83,21 +85,21 @@ private:
                            section.rows.size() * RowHeight - 1);
         QPainterPath outline;
         outline.addRoundedRect(group, 9, 9);
-        painter.fillPath(outline, Qt::white);
-        painter.setPen(QColor(0xab, 0xab, 0xab));
+        painter.fillPath(outline, Theme::groupFill());
+        painter.setPen(Theme::groupOutline());
         painter.drawPath(outline);
         for (int r = 0; r < section.rows.size(); ++r) {
             const QRect cell = table_->rowRect(s, r);
             if (r > 0)
                 painter.drawLine(cell.left(), cell.top(), cell.right(), cell.top());
             paintRow(painter, section.rows[r], cell.adjusted(10, 0, -10, 0));
-            painter.setPen(QColor(0xab, 0xab, 0xab));
+            painter.setPen(Theme::groupOutline());
         }
     }
 
     static void paintRow(QPainter& painter, const Row& row, const QRect& cell) {
         painter.setFont(helvetica(15, true));
-        painter.setPen(Qt::black);
+        painter.setPen(Theme::primaryText());
         // Metrics of the painter: the paint device's resolution decides the advance widths.
         const QFontMetrics titleMetrics = painter.fontMetrics();
         const int titleWidth =
@@ -106,7 +108,7 @@ private:
                          Qt::AlignLeft | Qt::AlignVCenter,
                          titleMetrics.elidedText(row.title, Qt::ElideRight, titleWidth));
         painter.setFont(helvetica(15, false));
-        painter.setPen(QColor(0x38, 0x54, 0x87));
+        painter.setPen(Theme::detailText());
         const QRect detail(cell.left() + titleWidth + 8, cell.top(), cell.width() - titleWidth - 8,
                            cell.height());
         painter.drawText(

@@ -12,7 +12,15 @@ public:
 
     using QStyledItemDelegate::QStyledItemDelegate;
 
+    // In edit mode each row shows a delete control on its left and its texts move right.
+    void setEditing(bool editing) { editing_ = editing; }
+    bool isEditing() const { return editing_; }
+    static QRect deleteControlRect(const QRect& cell);
+
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    bool editing_ = false;
 };

@@ -8,6 +8,11 @@
 #include "StatisticsReport.h"
 #include "UIDeviceHardware.h"
 
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 const QString StatisticsTableViewController::MailSubject = QStringLiteral("Ampelio .csv export.");
@@ -76,6 +81,8 @@ void StatisticsTableViewController::reloadData() {
     sections.append({titleForHeaderInSection(ExportSection),
                      {{QStringLiteral("e-mail .csv file"), QString()},
                       {QStringLiteral("Reload Data"), QString()}}});
+    if (offersSaveRow_)
+        sections.last().rows.append({QStringLiteral("Save .csv file..."), QString()});
     GroupedTableView::Section health{titleForHeaderInSection(HealthSection), {}};
     for (const auto& [label, value] : health_->entries())
         health.rows.append({label, value});
@@ -91,14 +98,39 @@ void StatisticsTableViewController::didSelectRow(int section, int row) {
     } else if (row == 1) {
         updateData();
         reloadData();
+    } else if (row == 2) {
+        saveCsvFile();
     }
 }
 
 void StatisticsTableViewController::sendCsvMail() {
-    if (!MailComposer::canSendMail() || !historyViewController_)
+    if (!historyViewController_)
         return;
+    if (!MailComposer::canSendMail()) {
+        emit statusMessage(QStringLiteral("No mail program found; use Save .csv file instead"));
+        return;
+    }
     MailComposer::compose(MailSubject, historyViewController_->csvData().toUtf8(),
                           QStringLiteral("ampelio.csv"));
+}
+
+void StatisticsTableViewController::saveCsvFile() {
+    if (!historyViewController_)
+        return;
+    const QString start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                              .filePath(QStringLiteral("ampelio.csv"));
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Save CSV"), start,
+                                     QStringLiteral("CSV files (*.csv);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (historyViewController_->saveCsv(path, &error))
+        emit statusMessage(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
+    else
+        QMessageBox::warning(
+            this, QStringLiteral("Save CSV"),
+            QStringLiteral("The log could not be saved to %1: %2").arg(path, error));
 }
 
 void StatisticsTableViewController::dataAdded(int) {

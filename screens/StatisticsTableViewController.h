@@ -37,6 +37,10 @@ public:
     void updateData();
     void reloadData();
     void sendCsvMail();
+    // Asks where to save the log as CSV and writes it there.
+    void saveCsvFile();
+    // The desktop window adds a "Save .csv file..." row to the export section.
+    void setOffersSaveRow(bool offered) { offersSaveRow_ = offered; }
     void didSelectRow(int section, int row);
     bool isViewLoaded() const { return report_ != nullptr; }
     GroupedTableView* tableView() const { return table_; }
@@ -45,6 +49,11 @@ public:
     // A new sample was stored (the log's broadcast).
     void dataAdded(int index);
 
+signals:
+    // A short note for the window's status strip.
+    void statusMessage(const QString& text);
+
+public:
     static QString titleForHeaderInSection(int section);
 
 protected:
@@ -59,4 +68,5 @@ private:
     std::unique_ptr<StatisticsReport> report_;
     std::unique_ptr<HealthReport> health_;
     GroupedTableView* table_ = nullptr;
+    bool offersSaveRow_ = false;
 };

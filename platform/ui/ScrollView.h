@@ -51,6 +51,9 @@ public:
     // Reports the end of a pinch or wheel zoom with the zoom reached.
     void endZooming();
 
+    // A point of the visible area in the content view's own coordinates.
+    QPointF toBounds(const QPointF& viewportPos) const;
+
     static constexpr int zoomAnimationMs = 300;
     static constexpr int wheelZoomEndMs = 300;
 
@@ -80,7 +83,6 @@ private:
     void applyZoom(float scale);
     float clampedZoom(float scale) const;
     void animationStep(qreal progress);
-    QPointF toBounds(const QPointF& viewportPos) const;
     int touchTapCount(const QPointF& pos);
 
     QPointer<ZoomableView> zoomView_;

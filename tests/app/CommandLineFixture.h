@@ -65,6 +65,15 @@ protected:
                 QString::fromUtf8(process.readAllStandardError())};
     }
 
+    // The application with its window, on the offscreen platform.
+    void startWithWindow(QProcess& app, const QStringList& arguments) const {
+        app.setProcessChannelMode(QProcess::MergedChannels);
+        QProcessEnvironment env = environment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        app.setProcessEnvironment(env);
+        app.start(AMPELIO_BINARY, arguments);
+    }
+
     QString exportCsv() const {
         QProcess exporter;
         exporter.setProcessEnvironment(environment());

@@ -103,6 +103,8 @@ TEST(CommandLineParse, HelpAndVersionWinOverModesAndListEveryOption) {
             shown += QStringLiteral(" <%1>").arg(QLatin1String(option.valueName));
         EXPECT_TRUE(help.contains(shown)) << qPrintable(shown);
     }
+    for (const EnvironmentVariable& variable : CommandLineOptions::environment())
+        EXPECT_TRUE(help.contains(QStringLiteral("\n  %1\n").arg(variable.name))) << variable.name;
     for (const QString& line : help.split('\n'))
         EXPECT_LE(line.size(), 80) << qPrintable(line);
 }

@@ -15,6 +15,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -197,11 +198,7 @@ TEST_F(CommandLineTest, ReportPrintsTheTablesAndRejectsUnknownOptions) {
 
 TEST_F(CommandLineTest, WindowedApplicationLeavesThroughItsTerminatePathOnTerm) {
     QProcess app;
-    app.setProcessChannelMode(QProcess::MergedChannels);
-    QProcessEnvironment env = environment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    app.setProcessEnvironment(env);
-    app.start(AMPELIO_BINARY, {});
+    startWithWindow(app, {"--verbose"});
     QString seen;
     ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.800000", 15000)) << qPrintable(seen);
     ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
@@ -209,6 +206,32 @@ TEST_F(CommandLineTest, WindowedApplicationLeavesThroughItsTerminatePathOnTerm) 
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(app.exitCode(), 0);
     EXPECT_EQ(exportCsv().count('\n'), 2) << "the sample taken at launch is in the log";
+}
+
+// The window's terminal shows warnings only: the sample is taken and logged, but not printed.
+TEST_F(CommandLineTest, TheWindowIsQuietByDefault) {
+    QProcess app;
+    startWithWindow(app, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return exportCsv().count('\n') == 2; }, 15000));
+    ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
+    ASSERT_TRUE(app.waitForFinished(5000));
+    const QString output = QString::fromUtf8(app.readAll());
+    EXPECT_FALSE(output.contains("Logging batLevel")) << qPrintable(output);
+    EXPECT_FALSE(output.contains("keep-alive")) << qPrintable(output);
+}
+
+// The autostart run: no window, straight to the background, logging until told to stop.
+TEST_F(CommandLineTest, BackgroundStartsWithoutTheWindowAndLogs) {
+    QProcess app;
+    startWithWindow(app, {"--background", "--verbose"});
+    QString seen;
+    ASSERT_TRUE(waitForLine(app, seen, "Installed keep-alive handler in the background", 15000))
+        << qPrintable(seen);
+    ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
+    ASSERT_TRUE(app.waitForFinished(5000));
+    EXPECT_EQ(app.exitCode(), 0);
+    EXPECT_TRUE(seen.contains("Logging batLevel")) << "a sample at launch, as headless";
+    EXPECT_EQ(exportCsv().count('\n'), 2);
 }
 
 TEST_F(CommandLineTest, ASecondStartHandsOverToTheRunningLogger) {

@@ -4,12 +4,14 @@
 #include "EventGraphObject.h"
 #include "FadingLabel.h"
 #include "GraphBubbleView.h"
+#include "GraphScreen.h"
 #include "GraphView.h"
 #include "LogHandlerFixture.h"
 #include "MainScreen.h"
 #include "ScrollView.h"
 #include "StoreEvents.h"
 
+#include <QKeyEvent>
 #include <QSignalSpy>
 #include <QtConcurrent>
 
@@ -200,6 +202,28 @@ TEST_F(AmpelioGraphControllerTest, TappingADrawnSampleOpensItsCalloutOnTheGraph)
     EXPECT_TRUE(bubble->subHeader()->text().endsWith(QStringLiteral("Charge:  700 mAh")));
     EXPECT_EQ(bubble->contentValuesLabel()->text(),
               QStringLiteral("\n30 minutes \n-80.0% per hour"));
+}
+
+// Esc on the graph screen closes an open callout; with none open the key goes on to the window.
+TEST_F(AmpelioGraphControllerTest, EscapeClosesTheOpenCallout) {
+    const Event tapped = saveEvent(*handler, now() - 3600, 0.5f, 1);
+    GraphScreen screen(*handler);
+    GraphView* graph = screen.controller().graphView();
+    const EventGraphObject drawn(tapped);
+    const QPointF at(graph->getXCord(drawn), graph->getYCord(drawn, "batteryLevel"));
+    graph->touchesEnded({Touch{at, 1}}, 1);
+    graph->handleSingleTap();
+    const QList<CustomCalloutView*> callouts = graph->findChildren<CustomCalloutView*>();
+    ASSERT_EQ(callouts.size(), 1);
+    ASSERT_TRUE(callouts.first()->isOpen());
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(&screen, &escape);
+    EXPECT_TRUE(escape.isAccepted());
+    EXPECT_FALSE(callouts.first()->isOpen());
+    QKeyEvent again(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(&screen, &again);
+    EXPECT_FALSE(again.isAccepted());
 }
 
 TEST_F(AmpelioGraphControllerTest, AReversedGraphReportsItsWindowFromTheLeftEnd) {

@@ -7,9 +7,11 @@
 #include "TestSupport.h"
 #include "UserDefaults.h"
 
+#include <QFile>
 #include <QListView>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -68,6 +70,70 @@ TEST_F(HistoryViewControllerTest, EditTogglesAndRowsAre45High) {
     store(10, 0.5f, 1);
     controller.model()->reload();
     EXPECT_EQ(controller.tableView()->sizeHintForRow(0), 45);
+}
+
+// Edit mode deletes through the log: the row goes, the graph hears of it, and the sample stays
+// gone when the log is opened again. Outside edit mode neither the control's place nor the
+// Delete key removes anything.
+TEST_F(HistoryViewControllerTest, EditModeDeletesSamplesForGood) {
+    store(180, 0.7f, 1);
+    store(120, 0.6f, 1);
+    store(60, 0.5f, 1);
+    controller.show();
+    HistoryListModel* model = controller.model();
+    ASSERT_EQ(model->rowCount(), 3);
+    QListView* list = controller.tableView();
+    QSignalSpy deleted(&handler, &BatteryLogHandler::dataDeleted);
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      controller.deleteControlRect(1).center());
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(model->rowCount(), 3) << "not editing: nothing is deleted";
+
+    controller.editButton()->click();
+    ASSERT_TRUE(controller.isEditing());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      controller.deleteControlRect(1).center());
+    ASSERT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(deleted.count(), 1);
+    EXPECT_FLOAT_EQ(model->eventAt(0).batteryLevel, 0.5f);
+    EXPECT_FLOAT_EQ(model->eventAt(1).batteryLevel, 0.7f) << "the middle sample went";
+
+    list->setCurrentIndex(model->index(0));
+    QTest::keyClick(list, Qt::Key_Delete);
+    ASSERT_EQ(model->rowCount(), 1);
+    EXPECT_FLOAT_EQ(model->eventAt(0).batteryLevel, 0.7f);
+    EXPECT_EQ(list->currentIndex().row(), 0) << "the selection moves to the next sample";
+
+    BatteryLogHandler reopened(device, home.dataDir(), defaults);
+    EXPECT_EQ(reopened.managedObjectContext()->savedCount(), 1);
+}
+
+TEST_F(HistoryViewControllerTest, AddingSaysWhetherASampleWasAdded) {
+    controller.show();
+    QSignalSpy messages(&controller, &HistoryViewController::statusMessage);
+    battery->platformLevel = 0.6f;
+    battery->currentState = BatteryStateUnplugged;
+    controller.addButton()->click();
+    clock.advance(60);
+    controller.addButton()->click();
+    ASSERT_EQ(messages.count(), 2);
+    EXPECT_EQ(messages.at(0).at(0).toString(), "Sample added");
+    EXPECT_EQ(messages.at(1).at(0).toString(), "Level and state unchanged; nothing to add");
+}
+
+// A file the user picked gets the same bytes as the mail attachment, and a place that cannot
+// be written is reported rather than taken for a success.
+TEST_F(HistoryViewControllerTest, SavesTheCsvToAFileOrSaysWhyNot) {
+    store(60, 0.5f, 1);
+    const QString path = home.dataDir() + "/export.csv";
+    QString error;
+    ASSERT_TRUE(controller.saveCsv(path, &error)) << qPrintable(error);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()), controller.csvData());
+    EXPECT_FALSE(controller.saveCsv(home.dataDir() + "/no/such/folder/export.csv", &error));
+    EXPECT_FALSE(error.isEmpty());
 }
 
 TEST_F(HistoryViewControllerTest, Screenshot) {

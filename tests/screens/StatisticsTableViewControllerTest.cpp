@@ -19,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -243,4 +244,29 @@ TEST_F(StatisticsTableViewControllerTest, BatteryHealthFollowsTheExport) {
     EXPECT_EQ(texts[2], "Cycle Count=87 cycles");
     EXPECT_TRUE(texts[3].startsWith("80% Expected=")) << qPrintable(texts[3]);
     EXPECT_FALSE(texts[3].contains("not in sight"));
+}
+
+// The device screens keep their two export rows; the desktop window adds "Save .csv file...".
+// Without a mail program the mail row says so instead of doing nothing.
+TEST_F(StatisticsTableViewControllerTest, ExportRowsAndAMissingMailProgram) {
+    controller.show();
+    const auto exportRows = [this] {
+        return controller.tableView()
+            ->sections()
+            .value(StatisticsTableViewController::ExportSection)
+            .rows;
+    };
+    EXPECT_EQ(exportRows().size(), 2);
+    controller.setOffersSaveRow(true);
+    controller.reloadData();
+    ASSERT_EQ(exportRows().size(), 3);
+    EXPECT_EQ(exportRows()[2].title, "Save .csv file...");
+
+    QSignalSpy messages(&controller, &StatisticsTableViewController::statusMessage);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", home.path().toUtf8()); // no xdg-email there
+    controller.didSelectRow(StatisticsTableViewController::ExportSection, 0);
+    qputenv("PATH", path);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.at(0).at(0).toString().startsWith("No mail program found"));
 }
