@@ -13,9 +13,10 @@
 // dates) where the property-list date type of this library does not.
 class AnalyticsPropertyList {
 public:
-    // Far above what the client stores (sessions hold at most 1000 events), far below what
-    // would exhaust the stack or the memory.
-    static constexpr PropertyListGuard::Limits DefaultLimits{16 << 20, 32, 1'000'000};
+    // Four times what the fullest record holds (1000 events of ten parameters: under 50,000
+    // objects), so that a hostile file costs the analytics thread a fraction of a second, not
+    // several seconds, before it is refused.
+    static constexpr PropertyListGuard::Limits DefaultLimits{16 << 20, 32, 200'000};
 
     static QByteArray toBinary(const QVariant& value);
     // Nothing when the bytes are not a property list or exceed the limits.

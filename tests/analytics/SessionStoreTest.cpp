@@ -1,6 +1,7 @@
 #include "AnalyticsGlobalVariableStorage.h"
 #include "AnalyticsInitialTimestamp.h"
 #include "AnalyticsKeychainWrapper.h"
+#include "AnalyticsLimits.h"
 #include "AnalyticsLog.h"
 #include "AnalyticsPropertyList.h"
 #include "AnalyticsReportBuilder.h"
@@ -8,6 +9,7 @@
 #include "AnalyticsSessionStore.h"
 #include "AnalyticsTestSupport.h"
 #include "AnalyticsUtil.h"
+#include "PropertyListGuard.h"
 #include "ReportDecoder.h"
 
 #include <QFile>
@@ -98,6 +100,31 @@ TEST_F(SessionStore, ARecordReadBackKeepsItsStoredFields) {
     EXPECT_EQ(stored->eventLog()[0]->parameters().value(QStringLiteral("k")), QStringLiteral("v"));
     EXPECT_FALSE(stored->resumeTime());
     EXPECT_FALSE(stored->sessionReportsOnCloseEnabled());
+}
+
+// The read limits guard against files that expand into millions of objects; the largest record
+// the session can hold must stay far inside them.
+TEST_F(SessionStore, AFullRecordStaysWellInsideTheReadLimits) {
+    auto session = newSession();
+    QVariantMap parameters;
+    for (int i = 0; i < MAX_EVENT_PARAMETERS; ++i)
+        parameters.insert(QStringLiteral("parameter%1").arg(i), QStringLiteral("value %1").arg(i));
+    for (int i = 0; i < MAX_EVENT_LOG_COUNT; ++i)
+        session->recordEvent(QStringLiteral("event%1").arg(i % MAX_EVENT_COUNTS), parameters, true);
+    for (int i = 0; i < MAX_ERRORS; ++i)
+        session->recordError(QStringLiteral("error%1").arg(i), QStringLiteral("message"),
+                             std::optional<AnalyticsException>(), QByteArray(1024, 'r'));
+    session->pauseSession();
+
+    QFile file(AnalyticsSessionStore::currentSessionFilePath(KEY));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    PropertyListGuard::Limits quarter = AnalyticsPropertyList::DefaultLimits;
+    quarter.maxNodes /= 4;
+    EXPECT_EQ(PropertyListGuard::refusal(file.readAll(), quarter), std::nullopt);
+    const auto stored = AnalyticsSessionStore::loadCurrentSession(KEY);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->eventLog().size(), MAX_EVENT_LOG_COUNT);
+    EXPECT_EQ(stored->errors().size(), MAX_ERRORS);
 }
 
 TEST_F(SessionStore, OtherSerializationVersionsAreRejected) {
