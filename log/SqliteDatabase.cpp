@@ -167,6 +167,12 @@ bool SqliteDatabase::openAndPrepareSchema(Mode mode) {
     if (!exec("PRAGMA journal_mode=WAL", &openError_) ||
         !exec("PRAGMA synchronous=FULL", &openError_))
         return false;
+    // The version is written last, in the same transaction as the tables: a log that has it is
+    // complete, and opening it writes nothing (a write transaction would cost a sync per start).
+    if (userVersion() == StoreLayout::Version) {
+        hasLayout2_ = true;
+        return true;
+    }
     // One transaction: a crash halfway leaves the log as it was, in the layout it had.
     if (!exec("BEGIN IMMEDIATE", &openError_))
         return false;
@@ -203,6 +209,15 @@ StoreError SqliteDatabase::lastError(int code) const {
                             .arg(QString::fromUtf8(message ? message : sqlite3_errstr(code)));
     error.userInfo = QStringLiteral("{ path = \"%1\"; }").arg(path_);
     return error;
+}
+
+int SqliteDatabase::userVersion() {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db_, "PRAGMA user_version", -1, &stmt, nullptr) != SQLITE_OK)
+        return -1;
+    const int version = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : -1;
+    sqlite3_finalize(stmt);
+    return version;
 }
 
 bool SqliteDatabase::exec(const char* sql, StoreError* error) {

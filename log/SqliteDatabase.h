@@ -61,6 +61,8 @@ public:
 
 private:
     bool exec(const char* sql, StoreError* error);
+    // PRAGMA user_version, or -1 when it cannot be read.
+    int userVersion();
     bool visit(sqlite3_stmt* stmt, const std::function<bool(const Event&)>& visitor);
     sqlite3_stmt* statement(int index, const char* sql);
     QList<Event> keyset(int index, const char* sql, const Event& anchor, int limit);
