@@ -8,6 +8,7 @@ namespace {
 constexpr float MaxPlausibleOvercharge = 1.2f;
 }
 
+// Charge in mAh and the electrical readings, as every battery reports them.
 const QString PowerSource::CurrentCapacity = QStringLiteral("CurrentCapacity");
 const QString PowerSource::MaxCapacity = QStringLiteral("MaxCapacity");
 const QString PowerSource::DesignCapacity = QStringLiteral("DesignCapacity");
@@ -17,6 +18,8 @@ const QString PowerSource::Amperage = QStringLiteral("Amperage");
 const QString PowerSource::InstantAmperage = QStringLiteral("InstantAmperage");
 const QString PowerSource::CycleCount = QStringLiteral("CycleCount");
 const QString PowerSource::Temperature = QStringLiteral("Temperature");
+
+// Energy in mWh and power in mW, from batteries that count in energy.
 const QString PowerSource::CurrentEnergy = QStringLiteral("CurrentEnergy");
 const QString PowerSource::MaxEnergy = QStringLiteral("MaxEnergy");
 const QString PowerSource::DesignEnergy = QStringLiteral("DesignEnergy");

@@ -46,14 +46,9 @@ protected:
 
 TEST_F(BatteriesEndToEndTest, TwoBatteriesOneSwappedMidRun) {
     QProcess app;
-    app.setProcessChannelMode(QProcess::MergedChannels);
-    app.setProcessEnvironment(environment());
-    app.start(AMPELIO_BINARY, {"--headless"});
-    ASSERT_TRUE(app.waitForStarted());
     QString seen;
     // 40 of 80 Wh together.
-    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.500000", 15000)) << qPrintable(seen);
-    ASSERT_TRUE(waitForLine(app, seen, "Installed keep-alive handler", 15000)) << qPrintable(seen);
+    ASSERT_TRUE(startLogging(app, seen, "Logging batLevel: 0.500000")) << qPrintable(seen);
 
     // The second battery is swapped for a fuller, more worn one: 30 + 30 of 40 + 35 Wh.
     energyBattery("BAT1", "C-2", 30, 35);

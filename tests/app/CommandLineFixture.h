@@ -65,6 +65,21 @@ protected:
                 QString::fromUtf8(process.readAllStandardError())};
     }
 
+    // The headless logger, its output merged for waitForLine.
+    void startHeadless(QProcess& app, const QStringList& more = {}) const {
+        app.setProcessChannelMode(QProcess::MergedChannels);
+        app.setProcessEnvironment(environment());
+        app.start(AMPELIO_BINARY, QStringList{"--headless"} + more);
+    }
+
+    // Starts the headless logger and waits until it has logged the first sample and gone to the
+    // background; false (with the output in seen) when it does not.
+    bool startLogging(QProcess& app, QString& seen, const QString& firstSample) const {
+        startHeadless(app);
+        return app.waitForStarted() && waitForLine(app, seen, firstSample, 15000) &&
+               waitForLine(app, seen, "Installed keep-alive handler", 15000);
+    }
+
     // The application with its window, on the offscreen platform.
     void startWithWindow(QProcess& app, const QStringList& arguments) const {
         app.setProcessChannelMode(QProcess::MergedChannels);

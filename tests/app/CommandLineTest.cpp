@@ -25,13 +25,8 @@
 
 TEST_F(CommandLineTest, LogsSamplesAsTheBatteryChangesAndSavesOnTerm) {
     QProcess app;
-    app.setProcessChannelMode(QProcess::MergedChannels);
-    app.setProcessEnvironment(environment());
-    app.start(AMPELIO_BINARY, {"--headless"});
-    ASSERT_TRUE(app.waitForStarted());
     QString seen;
-    ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel: 0.800000", 15000)) << qPrintable(seen);
-    ASSERT_TRUE(waitForLine(app, seen, "Installed keep-alive handler", 15000)) << qPrintable(seen);
+    ASSERT_TRUE(startLogging(app, seen, "Logging batLevel: 0.800000")) << qPrintable(seen);
 
     setBattery("Discharging", 78); // too small a step: dropped
     setBattery("Discharging", 75);
@@ -83,9 +78,7 @@ TEST_F(CommandLineTest, DamagedStoreIsReportedAndKept) {
     const QByteArray garbage(4096, 'z');
     writeFile(data() + "/Ampelio/Locations.sqlite", garbage);
     QProcess app;
-    app.setProcessChannelMode(QProcess::MergedChannels);
-    app.setProcessEnvironment(environment());
-    app.start(AMPELIO_BINARY, {"--headless"});
+    startHeadless(app);
     QString seen;
     ASSERT_TRUE(waitForLine(app, seen, "Logging batLevel", 15000)) << qPrintable(seen);
     EXPECT_TRUE(seen.contains("Unresolved error")) << qPrintable(seen);
