@@ -32,7 +32,7 @@ QString ChargeAlarmMonitor::body(ChargeAlarm::Kind kind) {
 
 void ChargeAlarmMonitor::check() {
     const PowerSource& source = device_.powerSource();
-    float level = source.accurateBatteryLevel();
+    float level = source.combinedBatteryLevel();
     if (level < 0)
         level = source.level();
     // The level as the status strip shows it, so the alarm agrees with what the user sees.

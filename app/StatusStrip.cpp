@@ -35,7 +35,7 @@ StatusStrip::~StatusStrip() = default;
 void StatusStrip::refresh() {
     name_ = source_.name();
     time_ = timeFormatter_->format(Clock::now());
-    float level = source_.accurateBatteryLevel();
+    float level = source_.combinedBatteryLevel();
     if (level < 0)
         level = source_.level();
     charge_ =

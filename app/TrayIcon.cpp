@@ -72,7 +72,7 @@ void TrayIcon::setEstimate(const QString& text) {
 }
 
 void TrayIcon::refresh() {
-    float level = source_.accurateBatteryLevel();
+    float level = source_.combinedBatteryLevel();
     if (level < 0)
         level = source_.level();
     level_ = level;

@@ -281,6 +281,8 @@ bool BatteryLogHandler::deleteSample(const Event& event) {
     StoreError error;
     if (!context->save(&error)) {
         logStoreError(error);
+        // Reported as not deleted, so it must not happen with the next sample's save either.
+        context->cancelDeletion(event);
         return false;
     }
     int index = -1;

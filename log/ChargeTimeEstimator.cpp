@@ -5,11 +5,15 @@
 ChargeReading ChargeReading::from(const PowerSource& source, double time) {
     ChargeReading reading;
     reading.time = time;
-    reading.level = source.accurateBatteryLevel();
+    reading.level = source.combinedBatteryLevel();
     if (reading.level < 0)
         reading.level = source.level();
     reading.state = source.state();
     reading.notCharging = source.isNotCharging();
+    // The table is the first battery's; with several, one may rest while another drains, so
+    // the combined level's slope gives the rate instead.
+    if (source.batteries().size() > 1)
+        return reading;
     const PowerSource::Properties properties = source.properties();
     if (const auto amperage = properties.constFind(PowerSource::InstantAmperage);
         amperage != properties.constEnd())

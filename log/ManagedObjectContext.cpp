@@ -46,6 +46,10 @@ void ManagedObjectContext::deleteObject(const Event& event) {
         pendingDeletes_.append(saved);
 }
 
+void ManagedObjectContext::cancelDeletion(const Event& event) {
+    pendingDeletes_.removeIf([&](const Event& e) { return e.objectId == event.objectId; });
+}
+
 bool ManagedObjectContext::save(StoreError* error) {
     AMPELIO_ASSERT_OWN_THREAD(this);
     if (!hasChanges())

@@ -30,6 +30,8 @@ public:
                          bool notCharging = false, qint64 batteryId = 0);
     // Withdraws a pending insert, or marks a saved record for deletion.
     void deleteObject(const Event& event);
+    // Takes back a deletion that is still pending (its save failed and the user was told so).
+    void cancelDeletion(const Event& event);
     bool hasChanges() const { return !pendingInserts_.isEmpty() || !pendingDeletes_.isEmpty(); }
     // On failure the pending changes stay pending, so a later save can still write them; a
     // context without store file drops them, as no save can ever succeed.

@@ -27,6 +27,7 @@ enum StatementIndex {
     BetweenStatement,
     BetweenTakenStatement,
     TakenSpanStatement,
+    DeleteLevelsStatement,
     StatementCount
 };
 static_assert(StatementCount <= SqliteDatabase::MaxStatements, "room for every statement");
@@ -409,7 +410,10 @@ bool SqliteDatabase::write(QList<Event>& inserts, const QList<qint64>& deletes, 
                                    "battery_state, not_charging, battery_id) "
                                    "VALUES (?1, ?2, ?3, ?4, ?5)");
     sqlite3_stmt* remove = statement(DeleteStatement, "DELETE FROM events WHERE id = ?1");
-    if (!insert || !remove || !exec("BEGIN IMMEDIATE", error))
+    // A sample's own battery levels go with it: a reused row id must not inherit them.
+    sqlite3_stmt* removeLevels =
+        statement(DeleteLevelsStatement, "DELETE FROM battery_levels WHERE event_id = ?1");
+    if (!insert || !remove || !removeLevels || !exec("BEGIN IMMEDIATE", error))
         return false;
     QList<qint64> newIds;
     newIds.reserve(inserts.size());
@@ -418,15 +422,18 @@ bool SqliteDatabase::write(QList<Event>& inserts, const QList<qint64>& deletes, 
             *error = lastError(rc);
         sqlite3_reset(insert);
         sqlite3_reset(remove);
+        sqlite3_reset(removeLevels);
         exec("ROLLBACK", nullptr);
         return false;
     };
     for (const qint64 id : deletes) {
-        sqlite3_bind_int64(remove, 1, id);
-        const int rc = sqlite3_step(remove);
-        sqlite3_reset(remove);
-        if (rc != SQLITE_DONE)
-            return fail(rc);
+        for (sqlite3_stmt* stmt : {remove, removeLevels}) {
+            sqlite3_bind_int64(stmt, 1, id);
+            const int rc = sqlite3_step(stmt);
+            sqlite3_reset(stmt);
+            if (rc != SQLITE_DONE)
+                return fail(rc);
+        }
     }
     for (const Event& event : inserts) {
         sqlite3_bind_double(insert, 1, event.creationDate);

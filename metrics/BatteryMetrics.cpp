@@ -17,7 +17,7 @@ BatteryMetrics BatteryMetrics::read(const PowerSource& source, const ChargeTimeE
     const BatteryIdentity identity = source.identity();
     m.model = identity.model;
     m.serial = identity.serial;
-    float level = source.accurateBatteryLevel();
+    float level = source.combinedBatteryLevel();
     if (level < 0)
         level = source.level();
     // Two decimals: the single-precision level would otherwise show as 74.7499990463.
@@ -31,8 +31,6 @@ BatteryMetrics BatteryMetrics::read(const PowerSource& source, const ChargeTimeE
     if (!inPercent) {
         m.fullCapacityMah = property(properties, PowerSource::MaxCapacity);
         m.designCapacityMah = property(properties, PowerSource::DesignCapacity);
-        if (!m.designCapacityMah && identity.designCapacity > 0)
-            m.designCapacityMah = identity.designCapacity;
         if (m.fullCapacityMah && m.designCapacityMah && *m.designCapacityMah > 0)
             m.healthPercent = *m.fullCapacityMah / *m.designCapacityMah * 100.0;
     }

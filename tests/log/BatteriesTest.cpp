@@ -1,5 +1,6 @@
 #include "BatteryCatalog.h"
 #include "BatteryLogHandler.h"
+#include "ChargeTimeEstimator.h"
 #include "Device.h"
 #include "EventCsvWriter.h"
 #include "EventStateText.h"
@@ -113,6 +114,18 @@ TEST_F(BatteriesTest, TwoBatteriesAreLoggedTogetherAndEachOnItsOwn) {
     EXPECT_FLOAT_EQ(levels[1].second, 1.0f);
     EXPECT_EQ(handler->batteryCatalog()->nameOf(events[0].batteryId),
               "L20M3P71 (BAT0) + L20M3P71 (BAT1)");
+
+    // The live estimate reads the level the log keeps, not the first battery's; one battery's
+    // current says nothing of the pair, so the rate comes from the slope.
+    battery("BAT0", "1", 10, 20);
+    writeFile(supply.filePath("BAT0/power_now"), "0\n"); // resting while BAT1 drains
+    const ChargeReading reading = ChargeReading::from(device.powerSource(), clock.now());
+    EXPECT_FLOAT_EQ(reading.level, 0.875f);
+    EXPECT_FALSE(reading.instantAmperage);
+
+    // A deleted sample takes its own levels along: a reused row id must not inherit them.
+    ASSERT_TRUE(handler->deleteSample(events[0]));
+    EXPECT_TRUE(handler->batteryCatalog()->levelsOf(events[0].objectId).isEmpty());
 }
 
 TEST_F(BatteriesTest, HealthIsReadAtStartAndOnceADay) {
