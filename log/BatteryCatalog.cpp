@@ -99,14 +99,19 @@ QList<QPair<qint64, float>> BatteryCatalog::levelsOf(qint64 eventId) const {
     return levels;
 }
 
-QList<BatteryCatalog::Entry> BatteryCatalog::entries() const {
+QList<BatteryCatalog::Entry> BatteryCatalog::entries(bool* complete) const {
     QList<Entry> out;
     SqliteStatement read(database_.hasLayout2() ? database_.handle() : nullptr,
                          "SELECT id, key, name FROM batteries ORDER BY id");
+    if (complete)
+        *complete = !read && !database_.hasLayout2(); // an older log has no batteries yet
     if (!read)
         return out;
-    while (sqlite3_step(read.get()) == SQLITE_ROW)
+    int rc;
+    while ((rc = sqlite3_step(read.get())) == SQLITE_ROW)
         out.append({sqlite3_column_int64(read.get(), 0), read.text(1), read.text(2)});
+    if (complete)
+        *complete = rc == SQLITE_DONE;
     return out;
 }
 

@@ -29,7 +29,8 @@ public:
     // Each battery's own level of the sample, beside the combined one the sample holds.
     bool recordLevels(qint64 eventId, const QList<QPair<qint64, float>>& levels);
     QList<QPair<qint64, float>> levelsOf(qint64 eventId) const;
-    QList<Entry> entries() const;
+    // complete, when given, tells whether every row could be read.
+    QList<Entry> entries(bool* complete = nullptr) const;
     QString nameOf(qint64 id) const;
 
     // What identifies a battery in the catalog: its identity, or its name when it has none

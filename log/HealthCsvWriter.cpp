@@ -15,8 +15,15 @@ const QString HealthCsvWriter::Header =
 
 bool HealthCsvWriter::write(QIODevice& out, HealthStore& health, BatteryCatalog& catalog) {
     QString text = Header;
-    for (const BatteryCatalog::Entry& battery : catalog.entries()) {
-        const QList<HealthReading> readings = health.readings(battery.id);
+    // A log that cannot be read to the end is a failed export, not a shorter one.
+    bool complete = true;
+    const QList<BatteryCatalog::Entry> batteries = catalog.entries(&complete);
+    if (!complete)
+        return false;
+    for (const BatteryCatalog::Entry& battery : batteries) {
+        const QList<HealthReading> readings = health.readings(battery.id, &complete);
+        if (!complete)
+            return false;
         // The trend's points are the readings with a known health, in the same order.
         const HealthTrend trend = HealthTrend::compute(readings);
         qsizetype point = 0;

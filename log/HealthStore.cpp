@@ -109,15 +109,20 @@ std::optional<double> HealthStore::lastDate(qint64 batteryId) const {
     return sqlite3_column_double(read.get(), 0);
 }
 
-QList<HealthReading> HealthStore::readings(qint64 batteryId) const {
+QList<HealthReading> HealthStore::readings(qint64 batteryId, bool* complete) const {
     QList<HealthReading> out;
     SqliteStatement read(database_.hasLayout2() ? database_.handle() : nullptr,
                          HEALTH_COLUMNS "WHERE battery_id = ?1 ORDER BY date, id");
+    if (complete)
+        *complete = !read && !database_.hasLayout2(); // an older log has no readings yet
     if (!read)
         return out;
     sqlite3_bind_int64(read.get(), 1, batteryId);
-    while (sqlite3_step(read.get()) == SQLITE_ROW)
+    int rc;
+    while ((rc = sqlite3_step(read.get())) == SQLITE_ROW)
         out.append(readRow(read));
+    if (complete)
+        *complete = rc == SQLITE_DONE;
     return out;
 }
 

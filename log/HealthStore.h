@@ -30,7 +30,8 @@ public:
     // The date of the battery's reading taken last (not the latest date: the clock may step).
     std::optional<double> lastDate(qint64 batteryId) const;
     // A battery's readings, oldest first.
-    QList<HealthReading> readings(qint64 batteryId) const;
+    // complete, when given, tells whether every reading could be read.
+    QList<HealthReading> readings(qint64 batteryId, bool* complete = nullptr) const;
     // Every reading, by battery and then oldest first, until the visitor returns false.
     bool forEach(const std::function<bool(const HealthReading&)>& visitor) const;
 
