@@ -140,11 +140,23 @@ int UpowerImport::countRateLines(const QString& path, int* badLines, QString* er
 
 UpowerImport::Result UpowerImport::run(ManagedObjectContext& context, const QString& directory) {
     Result result;
+    // The daemon keeps a history per battery, a replaced one's included. The log holds one
+    // series, and two batteries' levels interleaved would read as a sawtooth: the battery with
+    // the newest history is taken and the others are counted.
     QList<Event> incoming;
     for (const QString& path : historyFiles(directory, "history-charge-*.dat")) {
         QString error;
-        incoming += parseChargeFile(path, &result.chargeLines, &result.badLines, &error);
+        const QList<Event> samples =
+            parseChargeFile(path, &result.chargeLines, &result.badLines, &error);
         error.isEmpty() ? void(++result.files) : result.errors.append(error);
+        if (samples.isEmpty())
+            continue;
+        if (!incoming.isEmpty() && samples.last().creationDate <= incoming.last().creationDate) {
+            ++result.otherBatteries;
+            continue;
+        }
+        result.otherBatteries += incoming.isEmpty() ? 0 : 1;
+        incoming = samples;
     }
     for (const QString& path : historyFiles(directory, "history-rate-*.dat")) {
         QString error;
@@ -206,6 +218,10 @@ QString UpowerImport::summary(const Result& result, const QString& directory) {
                 .arg(result.duplicates)
                 .arg(result.dropped)
                 .arg(result.badLines);
+    if (result.otherBatteries > 0)
+        text += QStringLiteral("; %1 other batteries' histories left out, the log keeps one "
+                               "battery's")
+                    .arg(result.otherBatteries);
     if (result.rateLines > 0)
         text += QStringLiteral("; %1 power readings not kept, the log has no place for them")
                     .arg(result.rateLines);

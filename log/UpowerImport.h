@@ -25,6 +25,7 @@ public:
         int taken = 0;      // new samples in the log
         int duplicates = 0; // samples the log already held
         int dropped = 0;    // samples the drop rule left out
+        int otherBatteries = 0; // charge histories of batteries other than the newest one
         QStringList errors; // files that could not be read
     };
 

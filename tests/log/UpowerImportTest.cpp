@@ -58,15 +58,14 @@ TEST_F(UpowerImportTest, MergesWithTheLogThroughTheDropRule) {
     context.insertNewEvent(1000.5, 0.80f, 1);
     context.insertNewEvent(5000.0, 0.50f, 1);
     ASSERT_TRUE(context.save(nullptr));
-    // Two batteries' files interleave in time; they are merged in time order.
     writeFile(upower() + "/history-charge-b.dat", "1000\t80\tdischarging\n"   // held already
                                                   "2000\t78\tdischarging\n"   // adds nothing
-                                                  "4000\t60\tdischarging\n"); // kept
-    writeFile(upower() + "/history-charge-a.dat", "3000\t70\tdischarging\n"   // kept
+                                                  "3000\t70\tdischarging\n"   // kept
+                                                  "4000\t60\tdischarging\n"   // kept
                                                   "5001\t48\tdischarging\n"); // near 0.50: dropped
     writeFile(upower() + "/history-rate-a.dat", "3000\t7.5\tdischarging\nbad\n");
     const UpowerImport::Result result = UpowerImport::run(context, upower());
-    EXPECT_EQ(result.files, 3);
+    EXPECT_EQ(result.files, 2);
     EXPECT_EQ(result.rateLines, 1);
     EXPECT_EQ(result.badLines, 1);
     EXPECT_EQ(result.duplicates, 1);
@@ -94,4 +93,21 @@ TEST_F(UpowerImportTest, UnreadableFilesAreNamedAndLoseNothingElse) {
     }
     EXPECT_GE(result.taken, 1);
     EXPECT_FALSE(UpowerImport::hasHistory(dir.filePath("nowhere")));
+}
+
+// One history per battery: interleaved, two batteries' levels would read as a sawtooth, so the
+// battery in use (the newest history) is taken and the others are named in the summary.
+TEST_F(UpowerImportTest, OnlyTheNewestBatterysHistoryIsTaken) {
+    writeFile(upower() + "/history-charge-old.dat",
+              "1000\t95\tdischarging\n1060\t90\tdischarging\n1120\t85\tdischarging\n");
+    writeFile(upower() + "/history-charge-new.dat",
+              "1030\t40\tdischarging\n1090\t30\tdischarging\n1150\t20\tdischarging\n");
+    const UpowerImport::Result result = UpowerImport::run(context, upower());
+    EXPECT_EQ(result.otherBatteries, 1);
+    EXPECT_EQ(result.taken, 3);
+    QList<float> levels;
+    for (const Event& e : all())
+        levels.append(e.batteryLevel);
+    EXPECT_EQ(levels, (QList<float>{0.4f, 0.3f, 0.2f}));
+    EXPECT_TRUE(UpowerImport::summary(result, upower()).contains("1 other batteries"));
 }
