@@ -15,13 +15,11 @@ ChargeReading ChargeReading::from(const PowerSource& source, double time) {
     if (source.batteries().size() > 1)
         return reading;
     const PowerSource::Properties properties = source.properties();
-    if (const auto amperage = properties.constFind(PowerSource::InstantAmperage);
-        amperage != properties.constEnd())
-        reading.instantAmperage = *amperage;
+    reading.instantAmperage = PowerSource::find(properties, PowerSource::InstantAmperage);
     // A battery reporting in percent has no capacity to turn a current into a rate.
-    if (const auto max = properties.constFind(PowerSource::MaxCapacity);
-        max != properties.constEnd() && *max > 0 && *max != 100.0)
-        reading.maxCapacity = *max;
+    if (const auto max = PowerSource::find(properties, PowerSource::MaxCapacity);
+        max && *max > 0 && *max != 100.0)
+        reading.maxCapacity = max;
     return reading;
 }
 

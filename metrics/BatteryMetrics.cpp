@@ -4,10 +4,8 @@
 
 namespace {
 std::optional<double> property(const PowerSource::Properties& properties, const QString& key) {
-    const auto found = properties.constFind(key);
-    if (found == properties.constEnd() || *found < 0)
-        return std::nullopt;
-    return *found;
+    const auto found = PowerSource::find(properties, key);
+    return found && *found >= 0 ? found : std::nullopt;
 }
 } // namespace
 

@@ -26,9 +26,12 @@ const QString PowerSource::DesignEnergy = QStringLiteral("DesignEnergy");
 const QString PowerSource::Power = QStringLiteral("Power");
 
 float PowerSource::batteryData(const QString& key) const {
-    const Properties table = properties();
+    return static_cast<float>(find(properties(), key).value_or(-1.0));
+}
+
+std::optional<double> PowerSource::find(const Properties& table, const QString& key) {
     const auto it = table.constFind(key);
-    return it == table.constEnd() ? -1.0f : static_cast<float>(it.value());
+    return it == table.constEnd() ? std::nullopt : std::optional<double>(*it);
 }
 
 float PowerSource::accurateBatteryLevel() const {

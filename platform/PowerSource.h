@@ -90,6 +90,8 @@ public:
     float combinedBatteryLevel() const;
     static float combinedLevel(const QList<BatteryReading>& batteries);
 
+    // The named property of a table, nothing when the battery does not report it.
+    static std::optional<double> find(const Properties& table, const QString& key);
     // The named property as a single-precision number, -1.0 when the battery does not report it.
     float batteryData(const QString& key) const;
     // CurrentCapacity / MaxCapacity, or -1.0 when either is unavailable.

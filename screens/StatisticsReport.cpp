@@ -141,8 +141,7 @@ void StatisticsReport::rebuildHardware() {
 void StatisticsReport::addBatteryRows(const QMap<QString, double>& table,
                                       const QString& keyPrefix) {
     const auto data = [&table](const QString& key) {
-        const auto it = table.constFind(key);
-        return it == table.constEnd() ? -1.0f : static_cast<float>(it.value());
+        return static_cast<float>(PowerSource::find(table, key).value_or(-1.0));
     };
     const float voltage = data(PowerSource::Voltage);
     const float current = data(PowerSource::CurrentCapacity);
