@@ -8,22 +8,27 @@ namespace {
 constexpr float MaxPlausibleOvercharge = 1.2f;
 }
 
+// Each key is spelled as its name, so a key and its text cannot drift apart.
+#define AMPELIO_POWER_SOURCE_KEY(name) const QString PowerSource::name = QStringLiteral(#name)
+
 // Charge in mAh and the electrical readings, as every battery reports them.
-const QString PowerSource::CurrentCapacity = QStringLiteral("CurrentCapacity");
-const QString PowerSource::MaxCapacity = QStringLiteral("MaxCapacity");
-const QString PowerSource::DesignCapacity = QStringLiteral("DesignCapacity");
-const QString PowerSource::Voltage = QStringLiteral("Voltage");
-const QString PowerSource::BootVoltage = QStringLiteral("BootVoltage");
-const QString PowerSource::Amperage = QStringLiteral("Amperage");
-const QString PowerSource::InstantAmperage = QStringLiteral("InstantAmperage");
-const QString PowerSource::CycleCount = QStringLiteral("CycleCount");
-const QString PowerSource::Temperature = QStringLiteral("Temperature");
+AMPELIO_POWER_SOURCE_KEY(CurrentCapacity);
+AMPELIO_POWER_SOURCE_KEY(MaxCapacity);
+AMPELIO_POWER_SOURCE_KEY(DesignCapacity);
+AMPELIO_POWER_SOURCE_KEY(Voltage);
+AMPELIO_POWER_SOURCE_KEY(BootVoltage);
+AMPELIO_POWER_SOURCE_KEY(Amperage);
+AMPELIO_POWER_SOURCE_KEY(InstantAmperage);
+AMPELIO_POWER_SOURCE_KEY(CycleCount);
+AMPELIO_POWER_SOURCE_KEY(Temperature);
 
 // Energy in mWh and power in mW, from batteries that count in energy.
-const QString PowerSource::CurrentEnergy = QStringLiteral("CurrentEnergy");
-const QString PowerSource::MaxEnergy = QStringLiteral("MaxEnergy");
-const QString PowerSource::DesignEnergy = QStringLiteral("DesignEnergy");
-const QString PowerSource::Power = QStringLiteral("Power");
+AMPELIO_POWER_SOURCE_KEY(CurrentEnergy);
+AMPELIO_POWER_SOURCE_KEY(MaxEnergy);
+AMPELIO_POWER_SOURCE_KEY(DesignEnergy);
+AMPELIO_POWER_SOURCE_KEY(Power);
+
+#undef AMPELIO_POWER_SOURCE_KEY
 
 float PowerSource::batteryData(const QString& key) const {
     return static_cast<float>(find(properties(), key).value_or(-1.0));

@@ -1,5 +1,6 @@
 #include "StatisticsReport.h"
 
+#include "BatteryHardwareRows.h"
 #include "BatteryLogHandler.h"
 #include "DateIntervalFormatter.h"
 #include "LogCategories.h"
@@ -30,10 +31,6 @@ double number(double value) {
     double out = value;
     std::from_chars(buffer, end, out);
     return out;
-}
-
-bool available(float value) {
-    return value != -1.0f;
 }
 } // namespace
 
@@ -138,85 +135,12 @@ void StatisticsReport::rebuildHardware() {
     }
 }
 
-void StatisticsReport::addBatteryRows(const QMap<QString, double>& table,
+void StatisticsReport::addBatteryRows(const PowerSource::Properties& table,
                                       const QString& keyPrefix) {
-    const auto data = [&table](const QString& key) {
-        return static_cast<float>(PowerSource::find(table, key).value_or(-1.0));
-    };
-    const float voltage = data(PowerSource::Voltage);
-    const float current = data(PowerSource::CurrentCapacity);
-    const float max = data(PowerSource::MaxCapacity);
-    const float design = data(PowerSource::DesignCapacity);
-    const float amperage = data(PowerSource::Amperage);
-    const float instant = data(PowerSource::InstantAmperage);
-    const float boot = data(PowerSource::BootVoltage);
-    const float cycles = data(PowerSource::CycleCount);
-    const float temperature = data(PowerSource::Temperature);
-    const float energyNow = data(PowerSource::CurrentEnergy);
-    const float energyFull = data(PowerSource::MaxEnergy);
-    const float energyDesign = data(PowerSource::DesignEnergy);
-    const float power = data(PowerSource::Power);
-    // Each row is one figure: its text is the figure through the format.
-    const auto add = [&](const char* label, const char* format, const char* key, double value) {
-        hardwareEntries_.append({QString::fromLatin1(label), QString::asprintf(format, value)});
-        hardwareReadings_.append({keyPrefix + QString::fromLatin1(key), number(value)});
-    };
-    // A battery with a MaxCapacity of exactly 100 reports in percent, not mAh.
-    const bool inMilliampHours = available(max) && max != 100.0f;
-    // Energy batteries count in Wh; their own figures are shown as such, and charge and
-    // health come from them, which no guessed voltage can distort.
-    const bool energyKnown = available(energyFull) && energyFull > 0.0f;
-
-    if (available(voltage))
-        add("Voltage", "%2.2f V", "voltage_v", voltage / 1000.0f);
-    if (inMilliampHours && available(current))
-        add("Current Capacity", "%4.0f mAh", "current_capacity_mah", current);
-    if (inMilliampHours)
-        add("Max Capacity", "%4.0f mAh", "max_capacity_mah", max);
-    if (available(design))
-        add("Design Capacity", "%4.0f mAh", "design_capacity_mah", design);
-    if (available(energyNow))
-        add("Current Energy", "%2.2f Wh", "current_energy_wh", energyNow / 1000.0f);
-    if (energyKnown)
-        add("Full Energy", "%2.2f Wh", "full_energy_wh", energyFull / 1000.0f);
-    if (available(energyDesign))
-        add("Design Energy", "%2.2f Wh", "design_energy_wh", energyDesign / 1000.0f);
-    // Rows whose inputs are missing are left out rather than shown with meaningless values.
-    if (energyKnown && available(energyNow))
-        add("Charge", "%2.2f%%", "charge_percent", energyNow * 100.0f / energyFull);
-    else if (available(max) && available(current) && max != 0.0f)
-        add("Charge", "%2.2f%%", "charge_percent", current * 100.0f / max);
-    if (energyKnown && available(energyDesign) && energyDesign > 0.0f)
-        add("Health", "%2.2f%%", "health_percent", energyFull * 100.0f / energyDesign);
-    else if (inMilliampHours && available(design) && design > 0.0f)
-        add("Health", "%2.2f%%", "health_percent", max * 100.0f / design);
-    if (available(amperage))
-        add("conn. Charger Capacity", "%4.0f mA", "charger_capacity_ma", amperage);
-    if (available(instant) && instant > 0.0f)
-        add("Flow to Battery", "%4.0f mA", "flow_to_battery_ma", instant);
-    if (available(instant) && instant < 0.0f)
-        add("Flow from Battery", "%4.0f mA", "flow_from_battery_ma", -instant);
-    if (available(power) && power > 0.0f)
-        add("Power to Battery", "%2.2f W", "power_to_battery_w", power / 1000.0f);
-    if (available(power) && power < 0.0f)
-        add("Power from Battery", "%2.2f W", "power_from_battery_w", -power / 1000.0f);
-    const bool chargeKnown = available(current) && available(max) && max != 0.0f;
-    const bool showPowerUse =
-        available(instant) && available(amperage) &&
-        (amperage == 0.0f || (chargeKnown && static_cast<double>(current / max) < 0.95));
-    if (showPowerUse) {
-        const float milliamps = amperage - instant;
-        add("Current Power Use", "%4.0f mA", "power_use_ma", milliamps);
-        if (available(voltage))
-            add("Current Power Use", "%2.2f W", "power_use_w",
-                milliamps / 1000.0f * voltage / 1000.0f);
+    for (const BatteryHardwareRows::Row& row : BatteryHardwareRows::of(table)) {
+        hardwareEntries_.append({row.label, row.text});
+        hardwareReadings_.append({keyPrefix + row.key, number(row.value)});
     }
-    if (available(boot))
-        add("Boot Voltage", "%2.2f V", "boot_voltage_v", boot / 1000.0f);
-    if (available(cycles))
-        add("Cycle Count", "%2.0f cycles", "cycle_count", cycles);
-    if (available(temperature))
-        add("Temperature", "%2.1f C", "temperature_c", static_cast<double>(temperature) / 100.0);
 }
 
 QString StatisticsReport::toText() const {

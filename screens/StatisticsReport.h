@@ -1,8 +1,9 @@
 #pragma once
 
+#include "PowerSource.h"
+
 #include <QJsonObject>
 #include <QList>
-#include <QMap>
 #include <QPair>
 #include <QString>
 #include <QStringList>
@@ -56,7 +57,7 @@ private:
     void updatePeriods();
     void rebuildHardware();
     // The rows of one battery's property table; keys get the prefix (e.g. "bat1_") when given.
-    void addBatteryRows(const QMap<QString, double>& table, const QString& keyPrefix);
+    void addBatteryRows(const PowerSource::Properties& table, const QString& keyPrefix);
 
     BatteryLogHandler& handler_;
     const UIDeviceHardware& hardware_;
