@@ -346,15 +346,22 @@ void BatteryLogHandler::readStatisticsData() {
 // that one: a record with an unknown level (-1) never reached the totals, and after the clock
 // was set back the newest date belongs to a sample taken before older-dated ones. Continuing
 // from such a record would count an interval twice or invent a step, and the saved totals
-// would keep it; so the last usable record in the order taken serves.
+// would keep it; so the last usable record in the order taken serves. An imported history is
+// written after the logger's own samples though it is older, and carries no battery: where the
+// newest record is such a one, the newest the logger took with its battery serves instead.
 std::optional<Event> BatteryLogHandler::lastStatisticsSample() {
     ManagedObjectContext* context = managedObjectContext();
     if (!context)
         return std::nullopt;
     constexpr int SearchLimit = 200;
     for (const Event& e : context->savedLastTaken(SearchLimit)) {
-        if (e.batteryLevel >= 0.0f && e.batteryLevel <= 1.0f)
-            return e;
+        if (e.batteryLevel < 0.0f || e.batteryLevel > 1.0f)
+            continue;
+        if (e.batteryId == 0) {
+            if (auto logged = context->savedLastTakenWithBattery())
+                return logged;
+        }
+        return e;
     }
     return std::nullopt;
 }

@@ -163,3 +163,7 @@ qint64 ManagedObjectContext::savedPositionOf(const Event& event) {
 QList<Event> ManagedObjectContext::savedLastTaken(int limit) {
     return store_.mainConnection().lastTaken(limit);
 }
+
+std::optional<Event> ManagedObjectContext::savedLastTakenWithBattery() {
+    return store_.mainConnection().lastTakenWithBattery();
+}

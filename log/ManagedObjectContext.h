@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <mutex>
+#include <optional>
 
 class EventStore;
 
@@ -54,6 +55,7 @@ public:
     qint64 savedPositionOf(const Event& event);
     // Saved records in the reverse of the order they were written.
     QList<Event> savedLastTaken(int limit);
+    std::optional<Event> savedLastTakenWithBattery();
 
     void lock() { mutex_.lock(); }
     void unlock() { mutex_.unlock(); }

@@ -24,6 +24,7 @@ enum StatementIndex {
     NewerStatement,
     PositionStatement,
     LastTakenStatement,
+    LastWithBatteryStatement,
     BetweenStatement,
     BetweenTakenStatement,
     TakenSpanStatement,
@@ -311,6 +312,20 @@ QList<Event> SqliteDatabase::lastTaken(int limit) {
     StatementReset reset{stmt};
     sqlite3_bind_int(stmt, 1, limit);
     return collect(stmt, db_);
+}
+
+std::optional<Event> SqliteDatabase::lastTakenWithBattery() {
+    // A log from before batteries were recorded has no such record (nor the column).
+    if (!hasLayout2_)
+        return std::nullopt;
+    sqlite3_stmt* stmt = statement(LastWithBatteryStatement,
+                                   EVENT_COLUMNS "WHERE battery_id != 0 AND battery_level >= 0 "
+                                                 "AND battery_level <= 1 ORDER BY id DESC LIMIT 1");
+    if (!stmt)
+        return std::nullopt;
+    StatementReset reset{stmt};
+    const QList<Event> found = collect(stmt, db_);
+    return found.isEmpty() ? std::nullopt : std::optional<Event>(found.first());
 }
 
 qint64 SqliteDatabase::positionOf(const Event& event) {

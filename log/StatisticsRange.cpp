@@ -25,9 +25,10 @@ void StatisticsRange::updateStatistics(const Event& event) {
     if (a < 0.0f || a > 1.0f)
         return;
     // A swapped battery starts afresh: the step between two batteries is neither charge used
-    // nor charging.
-    if (lastEvent_ && lastEvent_->batteryId != 0 && event.batteryId != 0 &&
-        lastEvent_->batteryId != event.batteryId) {
+    // nor charging. Nor is the step between a sample with its battery and one without (another
+    // program's history, or the log from before batteries were recorded): their order taken
+    // says nothing of the time between them. Two samples without a battery are an older log.
+    if (lastEvent_ && lastEvent_->batteryId != event.batteryId) {
         lastEvent_ = event;
         return;
     }

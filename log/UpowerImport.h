@@ -21,12 +21,12 @@ public:
         int files = 0;
         int chargeLines = 0;
         int rateLines = 0;
-        int badLines = 0;   // lines that are not "time, value, state"
-        int taken = 0;      // new samples in the log
-        int duplicates = 0; // samples the log already held
-        int dropped = 0;    // samples the drop rule left out
+        int badLines = 0;       // lines that are not "time, value, state"
+        int taken = 0;          // new samples in the log
+        int duplicates = 0;     // samples the log already held
+        int dropped = 0;        // samples the drop rule left out
         int otherBatteries = 0; // charge histories of batteries other than the newest one
-        QStringList errors; // files that could not be read
+        QStringList errors;     // files that could not be read
     };
 
     // Whether the directory holds history files worth offering to import.

@@ -9,8 +9,11 @@
 #include "HealthTrend.h"
 #include "ManagedObjectContext.h"
 #include "ReadContext.h"
+#include "StatisticsHandler.h"
+#include "StatisticsRange.h"
 #include "SysfsPowerSource.h"
 #include "TestSupport.h"
+#include "UpowerImport.h"
 #include "UserDefaults.h"
 
 #include <QTemporaryDir>
@@ -99,6 +102,32 @@ TEST_F(BatteriesTest, ASwappedBatteryStartsANewSeries) {
     BatteryCatalog* catalog = handler->batteryCatalog();
     ASSERT_EQ(catalog->entries().size(), 2);
     EXPECT_EQ(catalog->entries()[0].key, "SMP/L20M3P71/1111") << "the old battery stays";
+}
+
+// An imported history is written after the logger's samples but is older. Neither the totals
+// after a restart nor a period's statistics may step from its last sample to the logger's.
+TEST_F(BatteriesTest, AnImportedHistoryAddsNoStepToTheTotals) {
+    battery("BAT0", "1111", 25, 50);
+    handler->addEvent(); // 0.50
+    QTemporaryDir upower;
+    const qint64 daysAgo = qint64(clock.now()) - 5 * 86400;
+    writeFile(upower.filePath("history-charge-x.dat"),
+              QByteArray::number(daysAgo) + "\t95\tdischarging\n" +
+                  QByteArray::number(daysAgo + 600) + "\t90\tdischarging\n");
+    ASSERT_EQ(UpowerImport::run(*handler->managedObjectContext(), upower.path()).taken, 2);
+
+    handler = std::make_unique<BatteryLogHandler>(device, home.dataDir(), defaults);
+    clock.advance(600);
+    battery("BAT0", "1111", 20, 50);
+    handler->addEvent(); // 0.40, ten minutes after 0.50
+    EXPECT_NEAR(handler->statisticsRange().loadCycles(), 0.10f, 1e-4f)
+        << "continues from the logger's 0.50, not the imported 0.90";
+    EXPECT_NEAR(handler->statisticsRange().fallingSecs(), 600.0f, 1.0f);
+
+    // The week holds both, in the order written: the import's own step counts, and no step
+    // joins its 0.90 to the logger's 0.40 five days later.
+    const auto week = StatisticsHandler::getLastWeek(*handler);
+    EXPECT_NEAR(week->loadCycles(), 0.05f, 1e-4f);
 }
 
 TEST_F(BatteriesTest, TwoBatteriesAreLoggedTogetherAndEachOnItsOwn) {

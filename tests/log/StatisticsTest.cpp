@@ -1,3 +1,4 @@
+#include "BatteryCatalog.h"
 #include "BatteryLogHandler.h"
 #include "Device.h"
 #include "LogHandlerFixture.h"
@@ -267,8 +268,10 @@ TEST_F(OverallStatisticsTest, ARestartContinuesFromTheLastSampleTaken) {
     {
         auto handler = makeHandler();
         ManagedObjectContext* context = handler->managedObjectContext();
-        context->insertNewEvent(clock.now() - 600, 0.85f, 1);
-        context->insertNewEvent(clock.now() - 60, -1.0f, 0); // no level source answered
+        // Samples the logger took carry their battery.
+        const qint64 id = handler->batteryCatalog()->idForSet(battery->batteries());
+        context->insertNewEvent(clock.now() - 600, 0.85f, 1, false, id);
+        context->insertNewEvent(clock.now() - 60, -1.0f, 0, false, id); // no level answered
         context->save(nullptr);
         handler->writeStatisticsData();
     }
