@@ -24,24 +24,47 @@ void DesktopNotifier::notify(int slot, const QString& summary, const QString& bo
         emit failed(slot, summary, body, QStringLiteral("no session bus"));
         return;
     }
+    if (inFlight_.contains(slot)) {
+        waiting_.insert(slot, {summary, body, urgency});
+        return;
+    }
+    send(slot, {summary, body, urgency});
+}
+
+void DesktopNotifier::send(int slot, const Request& request) {
     QDBusMessage call =
         QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
     QVariantMap hints;
     // The urgency hint is a byte on the wire; a plain int is rejected by strict servers.
-    hints.insert(QStringLiteral("urgency"), QVariant::fromValue(static_cast<uchar>(urgency)));
+    hints.insert(QStringLiteral("urgency"),
+                 QVariant::fromValue(static_cast<uchar>(request.urgency)));
     hints.insert(QStringLiteral("desktop-entry"), DesktopEntry);
     call << QStringLiteral("Ampelio") << ids_.value(slot, 0u) << QStringLiteral("battery")
-         << summary << body << QStringList() << hints << static_cast<int>(-1);
+         << request.summary << request.body << QStringList() << hints << static_cast<int>(-1);
+    inFlight_.insert(slot);
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, CallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, slot, summary, body](QDBusPendingCallWatcher* finished) {
+            [this, slot, request](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
-                const QDBusPendingReply<uint> reply = *finished;
-                if (reply.isError()) {
-                    emit failed(slot, summary, body, reply.error().message());
-                    return;
-                }
-                ids_.insert(slot, reply.value());
-                emit shown(slot, reply.value());
+                answered(slot, request, *finished);
             });
+}
+
+void DesktopNotifier::answered(int slot, const Request& request,
+                               const QDBusPendingCallWatcher& call) {
+    inFlight_.remove(slot);
+    const QDBusPendingReply<uint> reply = call;
+    if (!reply.isError())
+        ids_.insert(slot, reply.value());
+    // The waiting text goes out before anyone hears of this answer, so a notify() from a
+    // receiver waits its turn instead of racing it.
+    if (const auto next = waiting_.constFind(slot); next != waiting_.constEnd()) {
+        const Request newer = *next;
+        waiting_.erase(next);
+        send(slot, newer);
+    }
+    if (reply.isError())
+        emit failed(slot, request.summary, request.body, reply.error().message());
+    else
+        emit shown(slot, reply.value());
 }

@@ -79,6 +79,31 @@ TEST_F(NotificationTest, LowAlarmIsOneCriticalNotificationUpdatedInPlace) {
     EXPECT_EQ(server.calls[1].replacesId, first.id);
 }
 
+// The server names a notification only in its answer: texts sent before it answers must replace
+// the first notification, not open more of them, and the newest text must be the one shown.
+TEST_F(NotificationTest, TextsSentBeforeTheAnswerReplaceTheFirstNotification) {
+    FakeNotificationServer server;
+    ASSERT_TRUE(server.registerOn(bus_.connect(QStringLiteral("server"))));
+    DesktopNotifier notifier(bus_.connect(QStringLiteral("client")));
+    QSignalSpy shown(&notifier, &DesktopNotifier::shown);
+    notifier.notify(0, QStringLiteral("Battery low: 15 %"), QString(), DesktopNotifier::Critical);
+    notifier.notify(0, QStringLiteral("Battery low: 14 %"), QString(), DesktopNotifier::Critical);
+    notifier.notify(0, QStringLiteral("Battery low: 13 %"), QString(), DesktopNotifier::Critical);
+    notifier.notify(1, QStringLiteral("Battery charged: 80 %"), QString(), DesktopNotifier::Normal);
+    while (shown.count() < 3)
+        ASSERT_TRUE(shown.wait(10000));
+    ASSERT_EQ(server.calls.size(), 3) << "the 14 % text was outdated before it could be sent";
+    QList<FakeNotificationServer::Call> low;
+    for (const auto& call : server.calls) {
+        if (call.summary.startsWith(QStringLiteral("Battery low")))
+            low.append(call);
+    }
+    ASSERT_EQ(low.size(), 2);
+    EXPECT_EQ(low[1].summary, QStringLiteral("Battery low: 13 %"));
+    EXPECT_EQ(low[1].replacesId, low[0].id);
+    EXPECT_EQ(low[1].id, low[0].id) << "one notification on the desktop";
+}
+
 TEST_F(NotificationTest, ChargedAlarmIsNormalUrgencyAndSeparateFromTheLowOne) {
     FakeNotificationServer server;
     ASSERT_TRUE(server.registerOn(bus_.connect(QStringLiteral("server"))));
