@@ -318,12 +318,17 @@ std::optional<Event> SqliteDatabase::lastTakenWithBattery() {
     // A log from before batteries were recorded has no such record (nor the column).
     if (!hasLayout2_)
         return std::nullopt;
-    sqlite3_stmt* stmt = statement(LastWithBatteryStatement,
-                                   EVENT_COLUMNS "WHERE battery_id != 0 AND battery_level >= 0 "
-                                                 "AND battery_level <= 1 ORDER BY id DESC LIMIT 1");
+    // Only the newest records are searched: an import brings about a week (some 20,000
+    // samples), and an old log without batteries must not be read through at every start.
+    constexpr qint64 SearchedRecords = 100000;
+    sqlite3_stmt* stmt =
+        statement(LastWithBatteryStatement, EVENT_COLUMNS
+                  "WHERE id > (SELECT max(id) FROM events) - ?1 AND battery_id != 0 "
+                  "AND battery_level >= 0 AND battery_level <= 1 ORDER BY id DESC LIMIT 1");
     if (!stmt)
         return std::nullopt;
     StatementReset reset{stmt};
+    sqlite3_bind_int64(stmt, 1, SearchedRecords);
     const QList<Event> found = collect(stmt, db_);
     return found.isEmpty() ? std::nullopt : std::optional<Event>(found.first());
 }
