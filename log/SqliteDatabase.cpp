@@ -318,9 +318,10 @@ std::optional<Event> SqliteDatabase::lastTakenWithBattery() {
     // A log from before batteries were recorded has no such record (nor the column).
     if (!hasLayout2_)
         return std::nullopt;
-    // Only the newest records are searched: an import brings about a week (some 20,000
-    // samples), and an old log without batteries must not be read through at every start.
-    constexpr qint64 SearchedRecords = 100000;
+    // Only the newest records are searched: an import brings about a week (some 10,000 samples
+    // at a line a minute), and an old log without batteries must not be read through at every
+    // start.
+    constexpr qint64 SearchedRecords = 50000;
     sqlite3_stmt* stmt =
         statement(LastWithBatteryStatement, EVENT_COLUMNS
                   "WHERE id > (SELECT max(id) FROM events) - ?1 AND battery_id != 0 "

@@ -53,7 +53,7 @@ public:
     QList<Event> newerThan(const Event& anchor, int limit);
     // The records written last, last first: the order they were taken, whatever their dates.
     QList<Event> lastTaken(int limit);
-    // The last record written with its battery and a level of 0..1, among the newest 100,000:
+    // The last record written with its battery and a level of 0..1, among the newest 50,000:
     // the newest sample the logger took itself, as imported histories carry no battery.
     std::optional<Event> lastTakenWithBattery();
     // How many saved records come before the event in newest-first order.
