@@ -167,6 +167,7 @@ bool BatteryLogHandler::addEvent() {
     }
 
     qCInfo(lcLog, "Logging batLevel: %f", static_cast<double>(level));
+    continueTotalsFromOwnSample(*context, sample);
     if (eventsArray_ && !fromDate_)
         eventsArray_->prepend(sample);
     ++unsavedSamples_;
@@ -346,24 +347,31 @@ void BatteryLogHandler::readStatisticsData() {
 // that one: a record with an unknown level (-1) never reached the totals, and after the clock
 // was set back the newest date belongs to a sample taken before older-dated ones. Continuing
 // from such a record would count an interval twice or invent a step, and the saved totals
-// would keep it; so the last usable record in the order taken serves. An imported history is
-// written after the logger's own samples though it is older, and carries no battery: where the
-// newest record is such a one, the newest the logger took with its battery serves instead.
+// would keep it; so the last usable record in the order taken serves.
 std::optional<Event> BatteryLogHandler::lastStatisticsSample() {
     ManagedObjectContext* context = managedObjectContext();
     if (!context)
         return std::nullopt;
     constexpr int SearchLimit = 200;
     for (const Event& e : context->savedLastTaken(SearchLimit)) {
-        if (e.batteryLevel < 0.0f || e.batteryLevel > 1.0f)
-            continue;
-        if (e.batteryId == 0) {
-            if (auto logged = context->savedLastTakenWithBattery())
-                return logged;
-        }
-        return e;
+        if (e.batteryLevel >= 0.0f && e.batteryLevel <= 1.0f)
+            return e;
     }
     return std::nullopt;
+}
+
+// An imported history is written after the logger's own samples though it is older, and carries
+// no battery; so can the record the totals resumed from at the start. When the next sample has
+// its battery, the totals continue from the newest one the logger took itself. This is looked up
+// here rather than at the start, so that opening a log never pays for the search, and it happens
+// once: from then on the last sample is the logger's.
+void BatteryLogHandler::continueTotalsFromOwnSample(ManagedObjectContext& context,
+                                                    const Event& next) {
+    const std::optional<Event>& last = statisticsRange_->lastEvent();
+    if (!last || last->batteryId != 0 || next.batteryId == 0)
+        return;
+    if (const auto own = context.savedLastTakenWithBattery())
+        statisticsRange_->setLastEvent(*own);
 }
 
 void BatteryLogHandler::writeStatisticsData() {

@@ -113,6 +113,7 @@ private:
     void saveSample(ManagedObjectContext& context);
     void recordBatteryLevels(const QList<BatteryReading>& batteries);
     std::optional<Event> lastStatisticsSample();
+    void continueTotalsFromOwnSample(ManagedObjectContext& context, const Event& next);
 
     Device& device_;
     QString documentsDirectory_;
