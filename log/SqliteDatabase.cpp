@@ -319,8 +319,8 @@ std::optional<Event> SqliteDatabase::lastTakenWithBattery() {
     if (!hasLayout2_)
         return std::nullopt;
     // Only the newest records are searched: an import brings about a week (some 10,000 samples
-    // at a line a minute), and an old log without batteries must not be read through at every
-    // start.
+    // at a line a minute), and an old log without batteries must not be read through at its
+    // first new sample.
     constexpr qint64 SearchedRecords = 50000;
     sqlite3_stmt* stmt =
         statement(LastWithBatteryStatement, EVENT_COLUMNS
